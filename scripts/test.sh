@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Set-up, sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer) and the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+BUILD=${KORVANE_TEST_BUILD:-build/test}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON -DKORVANE_TESTS=ON >/dev/null
+cmake --build "$BUILD" -j"$(nproc)"
+cd "$BUILD"
+ctest --output-on-failure -j"$(nproc)" --timeout 600

@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("korvane2-cli");
+  return 0;
+}

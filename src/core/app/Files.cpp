@@ -1,0 +1,102 @@
+#include "app/Files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace kv {
+namespace {
+
+std::string Why(const fs::path& p, const char* what) {
+  return std::string(what) + " " + p.string() + ": " + std::strerror(errno);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+  static std::atomic<unsigned> counter{0};
+  fs::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  fs::path tmp = dir / ("." + path.filename().string() + ".tmp" + std::to_string(::getpid()) + "_" +
+                        std::to_string(counter++));
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return FileResult::Fail(Why(tmp, "cannot create"));
+  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+    FileResult r = FileResult::Fail(Why(path, "cannot write"));
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    return r;
+  }
+  if (::close(fd) != 0) {
+    FileResult r = FileResult::Fail(Why(path, "cannot write"));
+    ::unlink(tmp.c_str());
+    return r;
+  }
+  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    FileResult r = FileResult::Fail(Why(path, "cannot replace"));
+    ::unlink(tmp.c_str());
+    return r;
+  }
+  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return {};
+}
+
+FileResult ReadFile(const fs::path& path, std::string& out) {
+  out.clear();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return FileResult::Fail(Why(path, "cannot open"));
+  in.seekg(0, std::ios::end);
+  std::streamoff size = in.tellg();
+  if (size < 0) return FileResult::Fail(Why(path, "cannot read"));
+  in.seekg(0, std::ios::beg);
+  out.resize(static_cast<size_t>(size));
+  if (size > 0 && !in.read(out.data(), size)) return FileResult::Fail(Why(path, "cannot read"));
+  return {};
+}
+
+FileResult AppendFile(const fs::path& path, std::string_view bytes) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return FileResult::Fail(Why(path, "cannot open"));
+  bool ok = WriteAll(fd, bytes);
+  FileResult r = ok ? FileResult{} : FileResult::Fail(Why(path, "cannot write"));
+  ::close(fd);
+  return r;
+}
+
+fs::path ResolveNoCase(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  auto lower = [](std::string s) {
+    for (char& c : s) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+  };
+  const std::string want = lower(name);
+  if (fs::exists(dir / name, ec)) return dir / name;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    if (lower(it->path().filename().string()) == want) return it->path();
+  return dir / name;
+}
+
+}  // namespace kv

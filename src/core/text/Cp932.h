@@ -1,0 +1,25 @@
+#pragma once
+// Code page 932 (Shift-JIS) is the text of every record, file line and grid cell inside the core.
+// Conversion to and from UTF-8 happens only at the edges: Qt, the terminal, file names and
+// string literals in the source (which are UTF-8).
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// UTF-8 -> CP932. Characters CP932 cannot hold become "?".
+std::string ToCp932(std::string_view utf8);
+// CP932 -> UTF-8. Bytes that are not valid CP932 become U+FFFD.
+std::string ToUtf8(std::string_view cp932);
+
+// A UTF-8 literal of the source as CP932 bytes: J("馬番"). Cheap enough for messages and
+// headings; hot loops hold the result in a static.
+inline std::string J(std::string_view utf8) { return ToCp932(utf8); }
+
+// True for the first byte of a CP932 double-byte character.
+inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The first n bytes of s without splitting a double-byte character (a cut lead byte is dropped).
+std::string CutBytes(std::string_view s, size_t n);
+
+}  // namespace kv

@@ -1,0 +1,2 @@
+// The simulated racing world (filled by the simulator).
+namespace kv::sim {}

@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("jvsim");
+  return 0;
+}
