@@ -1,0 +1,95 @@
+#include "workbench/MainGrids.h"
+
+#include <array>
+
+#include "text/Cp932.h"
+
+namespace kv {
+
+namespace {
+
+void SetHeadings(TextGrid& grid, int cols, const char* const* utf8, int count) {
+  grid.Resize(1, cols);
+  for (int c = 0; c < count && c < cols; ++c) grid.Set(0, c, J(utf8[c]));
+}
+
+constexpr const char* kEntryHeadings[kEntryTableCols] = {
+    "枠", "馬", "馬名", "性齢", "騎手", "斤量", "見習", "調教師", "勝数", "順", "逆",
+    "負数", "勝率", "順", "勝pt", "逆", "負pt", "pt勝率", "順", "ｵｯｽﾞ", "順", "順当",
+    "裏切", "裏切率", "◎", "〇", "▲", "着順", "ﾀｲﾑ", "確ｵｯｽﾞ", "確人"};
+
+constexpr const char* kDetailHeadings[5] = {"枠", "馬", "馬名", "全・距離別成績", "馬場別成績"};
+
+constexpr const char* kCompareDetailHeadings[kCompareDetailCols] = {
+    "", "馬番", "馬名", "Pt", "独Pt", "総Pt", "勝敗", "馬番", "馬名", "Pt", "独Pt", "総Pt", "勝敗", "比較数", "直接対決"};
+
+CellStyle CenteredStyle(const TextGrid&, int row, int) {
+  CellStyle s;
+  s.align = CellAlign::Center;
+  if (row == 0) s.background = HeadingSilver();
+  return s;
+}
+
+}  // namespace
+
+CellColor HeadingSilver() { return CellColor::Rgb(192, 192, 192); }
+
+void MainGrids::InitHeadings() {
+  SetHeadings(entry, kEntryTableCols, kEntryHeadings, kEntryTableCols);
+  SetHeadings(detailEntry, kDetailEntryCols, kDetailHeadings, 5);
+  SetHeadings(compareDetail, kCompareDetailCols, kCompareDetailHeadings, kCompareDetailCols);
+  winLoss.Resize(1, 1);
+  twoHorse = TextGrid();
+  ktData = TextGrid();
+  ktMatrix.Resize(1, 1);
+  verification = TextGrid();
+}
+
+GridLayout EntryTableLayout() {
+  GridLayout l;
+  l.columnWidths = {24, 24, 140, 44, 70, 40, 36, 70, 36, 28, 28, 36, 52, 28, 40, 28,
+                    40, 52, 28, 48, 28, 36, 36, 48, 28, 28, 28, 36, 48, 52, 36};
+  l.style = [](const TextGrid& g, int row, int col) {
+    CellStyle s = CenteredStyle(g, row, col);
+    if (col == 2 && row > 0) s.align = CellAlign::Left;
+    return s;
+  };
+  return l;
+}
+
+GridLayout DetailEntryLayout() {
+  GridLayout l;
+  l.rowHeight = 65;
+  l.columnWidths.assign(kDetailEntryCols, 145);
+  const std::array<int, 5> lead = {20, 20, 140, 90, 100};
+  for (size_t i = 0; i < lead.size(); ++i) l.columnWidths[i] = lead[i];
+  l.style = CenteredStyle;
+  return l;
+}
+
+GridLayout CompareDetailLayout() {
+  GridLayout l;
+  l.columnWidths = {16, 36, 120, 32, 36, 36, 36, 36, 120, 32, 36, 36, 36, 48, 56};
+  l.style = [](const TextGrid& g, int row, int col) {
+    CellStyle s = CenteredStyle(g, row, col);
+    if ((col == 2 || col == 8) && row > 0) s.align = CellAlign::Left;
+    return s;
+  };
+  return l;
+}
+
+GridLayout WinLossLayout() {
+  GridLayout l;
+  l.headerCols = 1;
+  l.columnWidths.assign(19, 26);
+  l.style = CenteredStyle;
+  return l;
+}
+
+GridLayout PlainGridLayout() {
+  GridLayout l;
+  l.style = CenteredStyle;
+  return l;
+}
+
+}  // namespace kv

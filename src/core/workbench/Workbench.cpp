@@ -1,0 +1,197 @@
+#include "workbench/Workbench.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "text/Cp932.h"
+#include "text/Field.h"
+#include "text/Format.h"
+
+namespace kv {
+
+namespace {
+
+constexpr OptionInfo kOptions[] = {
+    {OptionCheck::IgnorePastRunDates, "ReadKako", "IgnoDate", "データ読込時過去走の日付を無視する(&I)"},
+    {OptionCheck::CompareAfterLoad, "AllRace", "ExecComp", "データ読込後直ちに全レース比較を行う(&C)"},
+    {OptionCheck::HideDataListAfterLoad, "datalist", "close", "読込後、ﾃﾞｰﾀﾘｽﾄを消す"},
+};
+
+constexpr FolderChoice kFolders[] = {
+    {"yoso", "予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定(&Y)", "単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定"},
+    {"jikeiretu", "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&T)", "時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定"},
+    {"kaime", "買い目ﾌｫﾙﾀﾞ指定", "買い目ﾌｫﾙﾀﾞの指定"},
+    {"TavoroTohyo2", "Tavoro投票プラグイン２フォルダ指定", "Tavoro投票プラグイン２フォルダの指定"},
+};
+
+const OptionInfo& InfoOf(OptionCheck o) {
+  for (const auto& i : kOptions)
+    if (i.option == o) return i;
+  return kOptions[0];
+}
+
+}  // namespace
+
+std::span<const OptionInfo> OptionInfos() { return kOptions; }
+std::span<const FolderChoice> FolderChoices() { return kFolders; }
+
+Workbench::Workbench(const fs::path& progDir, UiPort& ui, Clock& clock, JVLink& jv, Desktop& desktop)
+    : progDir_(progDir), ui_(ui), clock_(clock), jv_(jv), desktop_(desktop), settings_(progDir) {
+  grids_.InitHeadings();
+}
+
+void Workbench::Notify(void (WorkbenchView::*what)()) {
+  if (view_) (view_->*what)();
+}
+
+void Workbench::Report(const FileResult& r) {
+  if (!r) ui_.Warning(J("設定ファイルに書き込めませんでした。") + "\r\n" + ToCp932(r.error));
+}
+
+// --- start-up ---------------------------------------------------------------------------------
+
+bool Workbench::Start() {
+  if (FileResult r = settings_.Load(); !r) ui_.Warning(J("設定ファイルを読み込めませんでした。") + "\r\n" + ToCp932(r.error));
+  grids_.InitHeadings();
+  FillStakeList();
+  BuildDayList();
+  Notify(&WorkbenchView::OptionsChanged);
+  Notify(&WorkbenchView::GridsChanged);
+  return true;
+}
+
+void Workbench::OnShown() {}
+
+void Workbench::FillStakeList() {
+  const std::string amount = std::to_string(settings_.GetInt("KaimeSet", "DefaultAmount"));
+  stakeList_.fill(amount);
+}
+
+void Workbench::BuildDayList() {
+  dayList_.clear();
+  raceList_.clear();
+  const fs::path data = ResolveNoCase(progDir_, "DATA");
+  std::vector<std::string> names;  // CP932 file names
+  std::error_code ec;
+  for (fs::directory_iterator it(data, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    const std::string name = it->path().filename().string();
+    if (name.size() < 5) continue;
+    std::string ext = name.substr(name.size() - 5);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext == ".jvra") names.push_back(ToCp932(name));
+  }
+  std::sort(names.begin(), names.end());
+  for (auto it = names.rbegin(); it != names.rend(); ++it) dayList_.push_back(CutBytes(*it, 14));
+  Notify(&WorkbenchView::DayListChanged);
+  Notify(&WorkbenchView::RaceListChanged);
+}
+
+// --- window -----------------------------------------------------------------------------------
+
+WindowPlacement Workbench::SavedPlacement() const {
+  return {settings_.GetInt("locate", "top"), settings_.GetInt("locate", "left"), settings_.GetInt("locate", "width"),
+          settings_.GetInt("locate", "height")};
+}
+
+void Workbench::SavePlacement(const WindowPlacement& p) {
+  FileResult r = settings_.WriteInt("locate", "top", p.top);
+  if (r) r = settings_.WriteInt("locate", "left", p.left);
+  if (r) r = settings_.WriteInt("locate", "width", p.width);
+  if (r) r = settings_.WriteInt("locate", "height", p.height);
+  Report(r);
+}
+
+void Workbench::ToggleRaceListPanel() {
+  raceListPanelVisible_ = !raceListPanelVisible_;
+  Notify(&WorkbenchView::PanelsChanged);
+}
+
+// --- ｵﾌﾟｼｮﾝ ------------------------------------------------------------------------------------
+
+bool Workbench::OptionChecked(OptionCheck o) const {
+  const OptionInfo& i = InfoOf(o);
+  return settings_.GetBool(i.section, i.key);
+}
+
+void Workbench::ToggleOption(OptionCheck o) {
+  const OptionInfo& i = InfoOf(o);
+  Report(settings_.WriteBool(i.section, i.key, !OptionChecked(o)));
+  Notify(&WorkbenchView::OptionsChanged);
+}
+
+// --- ﾕｰｻﾞｰ指定 ---------------------------------------------------------------------------------
+
+int Workbench::DataSpanPreset() const { return kDataSpanRange.Clamp(settings_.GetInt("DataSpan", "period")); }
+
+void Workbench::ApplyDataSpan(int days) {
+  Report(settings_.WriteInt("DataSpan", "period", kDataSpanRange.Clamp(days)));
+}
+
+TimingSettings Workbench::TimingPreset() const {
+  TimingSettings t;
+  t.oddsMinutes = settings_.GetInt("Time", "AutoOzGet");
+  t.oddsSeconds = settings_.GetInt("Time", "AutoOzGetSec");
+  t.voteInterval = settings_.GetInt("Time", "AutoTohyoInterval");
+  t.resultMinutes = settings_.GetInt("Time", "AutoRdataGet");
+  return ClampTiming(t);
+}
+
+void Workbench::ApplyTiming(const TimingSettings& in) {
+  const TimingSettings t = ClampTiming(in);
+  FileResult r = settings_.WriteInt("Time", "AutoOzGet", t.oddsMinutes);
+  if (r) r = settings_.WriteInt("Time", "AutoOzGetSec", t.oddsSeconds);
+  if (r) r = settings_.WriteInt("Time", "AutoTohyoInterval", t.voteInterval);
+  if (r) r = settings_.WriteInt("Time", "AutoRdataGet", t.resultMinutes);
+  if (r) r = settings_.WriteInt("Time", "AutoBataijuGet", t.bodyWeightMinutes);
+  Report(r);
+}
+
+int Workbench::StakePreset() const {
+  return std::clamp(settings_.GetInt("KaimeSet", "DefaultAmount"), 0, kStakeFieldMax);
+}
+
+void Workbench::ApplyStake(int amount) {
+  Report(settings_.WriteInt("KaimeSet", "DefaultAmount", kStakeRange.Clamp(amount)));
+  // The selected race is shown again so that the bet window picks the amount up.
+  if (!raceList_.empty()) Notify(&WorkbenchView::GridsChanged);
+}
+
+std::string Workbench::OddsCeilingPreset() const { return settings_.GetText("OddsSpan", "ceil"); }
+
+bool Workbench::ApplyOddsCeiling(std::string_view fieldText) {
+  const OddsCeilingOutcome out = CheckOddsCeiling(fieldText);
+  if (out.stored) Report(settings_.WriteText("OddsSpan", "ceil", *out.stored));
+  ui_.Info(out.message);
+  return out.stored.has_value();
+}
+
+// --- ﾌｫﾙﾀﾞ指定 ---------------------------------------------------------------------------------
+
+std::string Workbench::FolderPickerStart(std::string_view key) const {
+  const std::string stored = ToUtf8(settings_.GetText("Dir", key));
+  std::error_code ec;
+  if (!stored.empty() && fs::is_directory(fs::path(stored), ec)) return stored;
+  return progDir_.string();
+}
+
+void Workbench::SetFolder(std::string_view key, const std::string& utf8Path) {
+  if (utf8Path.empty()) return;
+  Report(settings_.WriteText("Dir", key, ToCp932(utf8Path)));
+}
+
+// --- ﾍﾙﾌﾟ --------------------------------------------------------------------------------------
+
+void Workbench::OpenManual() {
+  const fs::path manual = progDir_ / kManualFileName;
+  std::error_code ec;
+  if (!fs::is_regular_file(manual, ec)) {
+    ui_.Info(J("使用解説書[Korvane2.pdf]が見つかりません。"));
+    return;
+  }
+  if (!desktop_.OpenFile(manual.string())) ui_.Info(J("使用解説書[Korvane2.pdf]を開けませんでした。"));
+}
+
+std::string Workbench::AboutText() const { return std::string(kProgramTitle) + "  " + kProgramVersion; }
+
+}  // namespace kv

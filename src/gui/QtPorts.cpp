@@ -1,0 +1,133 @@
+#include "QtPorts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <QUrl>
+
+#include "text/Cp932.h"
+
+namespace kv::gui {
+
+QString Q(const std::string& cp932) { return QString::fromStdString(ToUtf8(cp932)); }
+std::string Cp(const QString& text) { return ToCp932(text.toStdString()); }
+
+namespace {
+const QString kTitle = QStringLiteral("Korvane2");
+}
+
+QtUiPort::~QtUiPort() {
+  while (busyDepth_ > 0) BusyCursor(false);
+}
+
+void QtUiPort::Attach(QWidget* window, QStatusBar* statusBar) {
+  window_ = window;
+  statusBar_ = statusBar;
+  if (statusBar_) {
+    // A permanent label rather than showMessage(): menu hints must not wipe the status line.
+    statusLabel_ = new QLabel(statusBar_);
+    statusLabel_->setObjectName(QStringLiteral("StatusLine"));
+    statusBar_->addWidget(statusLabel_, 1);
+  }
+}
+
+void QtUiPort::Info(const std::string& text) {
+  QApplication::beep();
+  QMessageBox::information(window_, kTitle, Q(text));
+}
+
+void QtUiPort::Warning(const std::string& text) { QMessageBox::warning(window_, kTitle, Q(text)); }
+
+void QtUiPort::Plain(const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, kTitle, Q(text), QMessageBox::Ok, window_);
+  box.exec();
+}
+
+bool QtUiPort::AskYesNo(const std::string& text) {
+  return QMessageBox::question(window_, kTitle, Q(text), QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
+void QtUiPort::Beep() { QApplication::beep(); }
+
+void QtUiPort::Status(const std::string& text) {
+  if (statusLabel_) statusLabel_->setText(Q(text));
+}
+
+QProgressDialog* QtUiPort::Progress() {
+  if (!progress_) {
+    progress_ = new QProgressDialog(window_);
+    progress_->setWindowTitle(kTitle);
+    progress_->setCancelButton(nullptr);
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setMinimumWidth(360);
+  }
+  return progress_;
+}
+
+void QtUiPort::ProgressShow(const std::string& headline) {
+  headline_ = headline;
+  QProgressDialog* p = Progress();
+  p->setLabelText(Q(headline));
+  p->setRange(0, 0);
+  p->show();
+}
+
+void QtUiPort::ProgressDetail(const std::string& detail) {
+  Progress()->setLabelText(Q(headline_) + QStringLiteral("\n") + Q(detail));
+}
+
+void QtUiPort::ProgressBar(int position, int maximum) {
+  QProgressDialog* p = Progress();
+  p->setMaximum(std::max(0, maximum));
+  p->setValue(std::clamp(position, 0, std::max(0, maximum)));
+}
+
+void QtUiPort::ProgressHide() {
+  if (progress_) progress_->hide();
+}
+
+void QtUiPort::BusyCursor(bool on) {
+  if (on) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++busyDepth_;
+  } else if (busyDepth_ > 0) {
+    QApplication::restoreOverrideCursor();
+    --busyDepth_;
+  }
+}
+
+void QtUiPort::ProcessMessages() { QCoreApplication::processEvents(); }
+
+DateTime QtClock::Now() const {
+  const QDateTime now = QDateTime::currentDateTime();
+  const QDate d = now.date();
+  const QTime t = now.time();
+  return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()};
+}
+
+void QtDesktop::SetClipboard(const std::string& text) { QGuiApplication::clipboard()->setText(Q(text)); }
+
+bool QtDesktop::OpenFile(const std::string& utf8Path) {
+  const QString path = QString::fromStdString(utf8Path);
+  if (!QFileInfo::exists(path)) return false;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtDesktop::StartProgram(const std::string& utf8Program, const std::string& parameter,
+                             const std::string& utf8WorkDir) {
+  return QProcess::startDetached(QString::fromStdString(utf8Program), {Q(parameter)},
+                                 QString::fromStdString(utf8WorkDir));
+}
+
+}  // namespace kv::gui
