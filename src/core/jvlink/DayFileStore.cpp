@@ -1,0 +1,469 @@
+#include "jvlink/DayFileStore.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "jvlink/RecordFile.h"
+#include "model/JVData_Structure.h"
+#include "text/Cp932.h"
+#include "text/Field.h"
+#include "text/Format.h"
+#include "vocab/KeibaFunc.h"
+
+namespace kv {
+namespace {
+
+// Header fields the store rules look at (1-based positions of the JV-Data record).
+constexpr int kPosKind = 3;
+constexpr int kPosDate = 12, kLenDate = 8;
+constexpr int kPosVenue = 20, kLenVenue = 2;
+constexpr int kPosKey = 12, kLenKey = 16;
+constexpr int kPosRace = 26, kLenRace = 2;
+constexpr int kPosHorse = 29, kLenHorse = 2;       // SE
+constexpr int kPosRunners = 882, kLenRunners = 2;  // RA: registered runners
+
+// Entry-file grid: 12 races × 18 horse numbers, one SE line per slot.
+constexpr int kGridRaces = 12, kGridHorses = 18;
+constexpr size_t kGridLines = kGridRaces * kGridHorses;
+
+bool IsOddsType(std::string_view type) {
+  return type.size() == 2 && type[0] == 'O' && type[1] >= '1' && type[1] <= '6';
+}
+
+bool AllDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s) if (c < '0' || c > '9') return false;
+  return true;
+}
+
+unsigned char Fold(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
+}
+
+// Whole-line text order with ASCII letters compared without regard to case.
+int CompareNoCase(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = Fold(a[i]), y = Fold(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+bool LessNoCase(const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; }
+
+std::string Num(size_t n) { return Fmt("%zu", n); }
+
+std::string Damaged(const fs::path& path, const std::string& why) {
+  return J("ファイルが壊れています：") + PathForMessage(path) + J("（") + why + J("）");
+}
+
+// Splits file bytes into lines at LF, each without its CR; the empty piece after a final line
+// end is not a line.
+std::vector<std::string> SplitLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    size_t next = end == std::string::npos ? bytes.size() : end + 1;
+    if (end == std::string::npos) end = bytes.size();
+    size_t len = end - start;
+    if (len > 0 && bytes[start + len - 1] == '\r') --len;
+    lines.emplace_back(bytes, start, len);
+    start = next;
+  }
+  return lines;
+}
+
+}  // namespace
+
+// ---- naming ----------------------------------------------------------------------------------
+
+std::string DayNameFromDate(std::string_view d) {
+  static const std::string kYear = J("年"), kMonth = J("月"), kDay = J("日");
+  std::string s;
+  s.reserve(14);
+  s.append(Fld(d, 1, 4)).append(kYear).append(Fld(d, 5, 2)).append(kMonth).append(Fld(d, 7, 2)).append(kDay);
+  return s;
+}
+
+std::string DayName(std::string_view record) { return DayNameFromDate(Fld(record, kPosDate, kLenDate)); }
+
+std::string DayFileExtension(std::string_view type) {
+  type = type.substr(0, std::min<size_t>(type.size(), 2));
+  if (type == "RA") return ".jvRA";
+  if (type == "SE") return ".jvSEr";
+  if (type == "HR") return ".jvHR";
+  if (type == "TC") return ".TC";
+  if (IsOddsType(type)) return ".jv" + std::string(type);
+  return {};
+}
+
+std::string VenueFileName(std::string_view venueCode) { return std::string(Trim(VenueName(venueCode))); }
+
+std::string DayFileName(std::string_view record) {
+  const std::string_view type = Fld(record, 1, 2);
+  std::string ext = DayFileExtension(type);
+  if (ext.empty()) return {};
+  if (type == "SE") return DayName(record) + VenueFileName(Fld(record, kPosVenue, kLenVenue)) + ext;
+  return DayName(record) + ext;
+}
+
+std::string EntryFileName(std::string_view raceFileName, std::string_view venueCode) {
+  return std::string(raceFileName.substr(0, std::min<size_t>(raceFileName.size(), 14))) +
+         VenueFileName(venueCode) + ".jvSEr";
+}
+
+std::string SiblingFileName(std::string_view raceFileName, std::string_view type) {
+  const size_t dot = raceFileName.rfind('.');  // '.' is never the second byte of a CP932 character
+  const std::string_view base = dot == std::string_view::npos ? raceFileName : raceFileName.substr(0, dot);
+  return std::string(base) + DayFileExtension(type);
+}
+
+fs::path DataFilePath(const fs::path& programDir, std::string_view cp932Name) {
+  return ResolveNoCase(programDir, "DATA") / ToUtf8(cp932Name);
+}
+fs::path ChangeFilePath(const fs::path& programDir, std::string_view cp932Name) {
+  return ResolveNoCase(programDir, "CHG") / ToUtf8(cp932Name);
+}
+
+fs::path StoreFilePath(const fs::path& programDir, std::string_view record) {
+  std::string name = DayFileName(record);
+  if (name.empty()) return {};
+  return Fld(record, 1, 2) == "TC" ? ChangeFilePath(programDir, name) : DataFilePath(programDir, name);
+}
+
+// ---- store -----------------------------------------------------------------------------------
+
+DayFileStore::DayFileStore(fs::path programDir, size_t cacheLimitBytes)
+    : programDir_(std::move(programDir)), cacheLimit_(cacheLimitBytes) {}
+
+DayFileStore::~DayFileStore() { Flush(); }
+
+fs::path DayFileStore::Folder(bool change) {
+  fs::path& f = change ? changeFolder_ : dataFolder_;
+  if (f.empty()) f = ResolveNoCase(programDir_, change ? "CHG" : "DATA");
+  return f;
+}
+
+DayFileStore::FileSig DayFileStore::Stat(const fs::path& path) {
+  FileSig s;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return s;
+  s.exists = true;
+  s.dev = static_cast<std::uint64_t>(st.st_dev);
+  s.ino = static_cast<std::uint64_t>(st.st_ino);
+  s.size = static_cast<std::uint64_t>(st.st_size);
+  s.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return s;
+}
+
+size_t DayFileStore::Bytes(const CachedFile& f) { return (f.lines.size() + f.pending.size()) * (f.lineLength + 2); }
+
+// Loads f.path into f (lines and signature). Lines are checked: blank lines of the wrong length
+// are dropped (entry files: become blank slots); any other wrong line makes the file damaged,
+// and then f is left untouched.
+StoreResult DayFileStore::Load(CachedFile& f) {
+  StoreResult res;
+  res.fileName = f.name;
+  const FileSig sig = Stat(f.path);
+  if (!sig.exists) {
+    f.sig = sig;
+    f.exists = false;
+    f.lines.clear();
+    res.outcome = StoreOutcome::Stored;
+    return res;
+  }
+  std::string bytes;
+  if (FileResult r = ReadFile(f.path, bytes); !r) {
+    res.outcome = StoreOutcome::Failed;
+    res.message = ToCp932(r.error);
+    return res;
+  }
+  std::vector<std::string> lines = SplitLines(bytes);
+  std::vector<std::string> kept;
+  kept.reserve(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string& l = lines[i];
+    if (l.size() == f.lineLength) {
+      kept.push_back(std::move(l));
+    } else if (IsBlank(l)) {
+      if (f.grid) kept.emplace_back(f.lineLength, ' ');
+    } else {
+      res.outcome = StoreOutcome::Failed;
+      res.message = Damaged(f.path, Num(i + 1) + J("行目が") + Num(l.size()) + J("バイト、正しくは") +
+                                        Num(f.lineLength) + J("バイト"));
+      return res;
+    }
+  }
+  if (f.grid) {
+    if (kept.empty()) kept.assign(kGridLines, std::string(f.lineLength, ' '));
+    if (kept.size() != kGridLines) {
+      res.outcome = StoreOutcome::Failed;
+      res.message = Damaged(f.path, Num(kept.size()) + J("行、正しくは") + Num(kGridLines) + J("行"));
+      return res;
+    }
+  }
+  f.lines = std::move(kept);
+  f.sig = sig;
+  f.exists = true;
+  res.outcome = StoreOutcome::Stored;
+  return res;
+}
+
+// When the file changed on disk since f was loaded or written, reloads it and re-applies the
+// session's unwritten records to the new content.
+StoreResult DayFileStore::Refresh(CachedFile& f) {
+  StoreResult res;
+  res.fileName = f.name;
+  res.outcome = StoreOutcome::Stored;
+  if (Stat(f.path) == f.sig) return res;
+  const size_t before = Bytes(f);
+  res = Load(f);
+  if (res.outcome == StoreOutcome::Failed) return res;
+  std::vector<PendingOp> kept;
+  for (PendingOp& op : f.pending) {
+    if (!f.exists && !op.rules.createMissing) continue;
+    Apply(f, op);
+    f.exists = true;
+    kept.push_back(std::move(op));
+  }
+  f.pending = std::move(kept);
+  cachedBytes_ = cachedBytes_ - before + Bytes(f);
+  return res;
+}
+
+StoreResult DayFileStore::Write(CachedFile& f) {
+  StoreResult res = Refresh(f);
+  if (res.outcome == StoreOutcome::Failed || f.pending.empty()) return res;
+  std::string bytes;
+  bytes.reserve(f.lines.size() * (f.lineLength + 2));
+  for (const std::string& l : f.lines) bytes.append(l).append("\r\n");
+  std::error_code ec;
+  fs::create_directories(f.path.parent_path(), ec);
+  if (FileResult r = WriteFileAtomic(f.path, bytes); !r) {
+    res.outcome = StoreOutcome::Failed;
+    res.message = ToCp932(r.error);
+    return res;
+  }
+  const size_t before = Bytes(f);
+  f.pending.clear();
+  f.sig = Stat(f.path);
+  cachedBytes_ = cachedBytes_ - before + Bytes(f);
+  return res;
+}
+
+void DayFileStore::Apply(CachedFile& f, const PendingOp& op) {
+  if (f.grid) {
+    if (f.lines.size() != kGridLines) f.lines.assign(kGridLines, std::string(f.lineLength, ' '));
+    f.lines[static_cast<size_t>(op.slot)] = op.line;
+    return;
+  }
+  if (!f.exists) {
+    f.lines.assign(1, op.line);
+    return;
+  }
+  std::vector<std::string>& lines = f.lines;
+  const std::string_view key = Fld(op.line, kPosKey, kLenKey);
+  bool matched = false;
+  for (std::string& l : lines) {
+    if (Fld(l, kPosKey, kLenKey) != key) continue;
+    l = op.line;
+    matched = true;
+    if (!op.rules.replaceAll) break;
+  }
+  if (!matched) {
+    if (op.rules.order == Order::SortedInsertWhenAppended) {
+      std::stable_sort(lines.begin(), lines.end(), LessNoCase);
+      auto at = std::lower_bound(lines.begin(), lines.end(), op.line, LessNoCase);
+      if (at == lines.end() || CompareNoCase(*at, op.line) != 0) lines.insert(at, op.line);
+    } else {
+      lines.push_back(op.line);
+    }
+  }
+  if (op.rules.order == Order::Sorted) std::stable_sort(lines.begin(), lines.end(), LessNoCase);
+  if (op.rules.dropBlankFirst && !lines.empty() && IsBlank(lines.front())) lines.erase(lines.begin());
+}
+
+StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, const ImportOptions& options) {
+  StoreResult res;
+  const std::string type(Fld(record, 1, 2));
+  const bool odds = IsOddsType(type);
+  const bool ra = type == "RA", se = type == "SE", hr = type == "HR", tc = type == "TC";
+
+  bool handled = false;
+  switch (writer) {
+    case StoreWriter::Import: handled = ra || se || hr || (odds && options.finalOdds); break;
+    case StoreWriter::RealtimeOdds: handled = odds; break;
+    case StoreWriter::RealtimeResults: handled = ra || se || hr; break;
+    case StoreWriter::ChangeInfo: handled = tc; break;
+    case StoreWriter::TimeSeries: handled = odds; break;
+  }
+  if (!handled) return res;  // Skipped: not a record this writer keeps
+
+  // The record as a stored line: without its CR LF, at exactly the stored length of its type.
+  const size_t lineLength = static_cast<size_t>(StoredLineLength(type));
+  std::string_view line = record;
+  if (line.size() == lineLength + 2 && line.substr(lineLength) == "\r\n") line.remove_suffix(2);
+  if (line.size() != lineLength) {
+    res.outcome = StoreOutcome::Rejected;
+    res.message = type + J("レコードの長さが不正です（") + Num(record.size()) + J("バイト、正しくはCR LF込みで") +
+                  Num(lineLength + 2) + J("バイト）");
+    return res;
+  }
+  if (!AllDigits(Fld(line, kPosDate, kLenDate))) {
+    res.outcome = StoreOutcome::Rejected;
+    res.message = type + J("レコードの日付が不正です（") + std::string(Fld(line, kPosDate, kLenDate)) + J("）");
+    return res;
+  }
+
+  const char kind = line[kPosKind - 1];
+  const long long date = FldLong(line, kPosDate, kLenDate);
+  const int race = FldInt(line, kPosRace, kLenRace);
+  const bool dateOk = date >= options.startDate - 10;
+  const bool centralKind = kind != 'A' && kind != 'B';
+  const bool finalKind = kind != '0' && kind != '9';
+  int horse = 0;
+  if (se) horse = FldInt(line, kPosHorse, kLenHorse);
+
+  // Acceptance, header bytes to zero (from..to, 1-based, 0 = none) and rules per writer.
+  bool accept = false;
+  int zeroFrom = 0;
+  Rules rules;
+  switch (writer) {
+    case StoreWriter::Import:
+      if (ra) {
+        const int runners = FldInt(line, kPosRunners, kLenRunners);
+        accept = centralKind && dateOk && race > 0 && runners >= 1 && runners <= 18;
+        zeroFrom = 4;
+        rules.order = Order::Sorted;
+      } else if (se) {
+        accept = race > 0 && horse >= 1 && horse <= 18 && centralKind && dateOk;
+        rules.order = Order::Grid;
+      } else if (hr) {
+        accept = dateOk && race > 0;
+        zeroFrom = 4;
+        rules.order = Order::Sorted;
+      } else {
+        accept = finalKind && race > 0;
+        zeroFrom = 3;
+        rules.order = Order::Sorted;
+        rules.dropBlankFirst = true;
+      }
+      break;
+    case StoreWriter::RealtimeOdds:
+      accept = finalKind && race > 0;
+      zeroFrom = 3;
+      rules.order = Order::Sorted;
+      rules.dropBlankFirst = true;
+      break;
+    case StoreWriter::RealtimeResults:
+      if (ra) {
+        accept = race > 0;
+        zeroFrom = 4;
+        rules.createMissing = false;
+        rules.order = Order::AsIs;
+        rules.dropBlankFirst = true;
+      } else if (se) {
+        accept = race > 0 && horse > 0;
+        rules.createMissing = false;
+        rules.order = Order::Grid;
+      } else {
+        accept = race > 0;
+        rules.order = Order::AsIs;
+      }
+      break;
+    case StoreWriter::ChangeInfo:
+      accept = true;
+      rules.order = Order::SortedInsertWhenAppended;
+      rules.dropBlankFirst = true;
+      break;
+    case StoreWriter::TimeSeries:
+      accept = true;
+      rules.order = Order::AsIs;
+      rules.replaceAll = true;
+      break;
+  }
+  if (!accept) return res;
+
+  PendingOp op;
+  op.rules = rules;
+  if (se) {
+    if (race < 1 || race > kGridRaces || horse < 1 || horse > kGridHorses) return res;  // no such slot
+    op.slot = (race - 1) * kGridHorses + (horse - 1);
+    if (VenueFileName(Fld(line, kPosVenue, kLenVenue)).empty()) {
+      res.outcome = StoreOutcome::Rejected;
+      res.message = J("SEレコードの競馬場コードが不明です（") + std::string(Fld(line, kPosVenue, kLenVenue)) + J("）");
+      return res;
+    }
+  }
+  op.line.assign(line);
+  if (zeroFrom > 0) op.line.replace(static_cast<size_t>(zeroFrom - 1), static_cast<size_t>(12 - zeroFrom), 12 - zeroFrom, '0');
+
+  res.fileName = DayFileName(op.line);
+  const fs::path path = Folder(tc) / ToUtf8(res.fileName);
+  const std::string cacheKey = path.string();
+
+  auto it = files_.find(cacheKey);
+  if (it == files_.end()) {
+    CachedFile f;
+    f.path = path;
+    f.name = res.fileName;
+    f.grid = se;
+    f.lineLength = lineLength;
+    StoreResult loaded = Load(f);
+    if (loaded.outcome == StoreOutcome::Failed) return loaded;
+    it = files_.emplace(cacheKey, std::move(f)).first;
+    cachedBytes_ += Bytes(it->second);
+  } else if (StoreResult r = Refresh(it->second); r.outcome == StoreOutcome::Failed) {
+    return r;
+  }
+  CachedFile& f = it->second;
+  f.lastUse = ++useCounter_;
+  if (!f.exists && !rules.createMissing) return res;  // Skipped: this writer only updates files
+
+  const size_t before = Bytes(f);
+  Apply(f, op);
+  f.exists = true;
+  f.pending.push_back(std::move(op));
+  cachedBytes_ = cachedBytes_ - before + Bytes(f);
+
+  res.outcome = StoreOutcome::Stored;
+  if (cachedBytes_ > cacheLimit_) {
+    StoreResult room = MakeRoom(cacheKey);
+    if (room.outcome == StoreOutcome::Failed) return room;
+  }
+  return res;
+}
+
+// Writes and drops the least recently used files until the cache is down to half its limit.
+StoreResult DayFileStore::MakeRoom(const std::string& keep) {
+  std::vector<std::pair<std::uint64_t, std::string>> order;
+  for (const auto& [key, f] : files_)
+    if (key != keep) order.emplace_back(f.lastUse, key);
+  std::sort(order.begin(), order.end());
+  StoreResult res;
+  res.outcome = StoreOutcome::Stored;
+  for (const auto& [use, key] : order) {
+    if (cachedBytes_ <= cacheLimit_ / 2) break;
+    CachedFile& f = files_.at(key);
+    StoreResult w = Write(f);
+    if (w.outcome == StoreOutcome::Failed) return w;
+    cachedBytes_ -= Bytes(f);
+    files_.erase(key);
+  }
+  return res;
+}
+
+StoreResult DayFileStore::Flush() {
+  StoreResult res;
+  res.outcome = StoreOutcome::Stored;
+  for (auto& [key, f] : files_) {
+    StoreResult w = Write(f);
+    if (w.outcome == StoreOutcome::Failed && res.outcome != StoreOutcome::Failed) res = w;
+  }
+  return res;
+}
+
+}  // namespace kv
