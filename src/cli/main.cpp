@@ -1,6 +1,66 @@
-#include <cstdio>
+// korvane2-cli [--home DIR] [--yes] <command> [arguments]
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
 
-int main() {
-  std::puts("korvane2-cli");
-  return 0;
+#include "Cli.h"
+#include "TerminalPorts.h"
+#include "app/LocalClock.h"
+#include "app/Startup.h"
+
+namespace {
+
+int Usage(std::ostream& os, int code) {
+  os << kv::cli::UsageText();
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace kv;
+  using namespace kv::cli;
+
+  std::optional<fs::path> home;
+  bool assumeYes = false;
+  std::string command;
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (!command.empty()) {
+      args.push_back(a);
+    } else if (a == "--home") {
+      if (i + 1 >= argc) return Usage(std::cerr, kExitUsage);
+      home = fs::path(argv[++i]);
+    } else if (a.starts_with("--home=")) {
+      home = fs::path(a.substr(7));
+    } else if (a == "--yes") {
+      assumeYes = true;
+    } else if (a == "-h" || a == "--help" || a == "help") {
+      return Usage(std::cout, kExitOk);
+    } else if (a.starts_with("-")) {
+      std::cerr << "unknown option: " << a << '\n';
+      return Usage(std::cerr, kExitUsage);
+    } else {
+      command = a;
+    }
+  }
+  if (command.empty()) return Usage(std::cerr, kExitUsage);
+  const CliCommand* cmd = FindCliCommand(command);
+  if (!cmd) {
+    std::cerr << "unknown command: " << command << '\n';
+    return Usage(std::cerr, kExitUsage);
+  }
+  if (home && home->empty()) return Usage(std::cerr, kExitUsage);
+
+  LocalClock clock;
+  StartedProgram program = StartProgram(ChooseProgramFolder(home), clock);
+  for (const std::string& p : program.problems) std::cerr << "korvane2-cli: " << p << '\n';
+  if (!program.ok) return kExitFailed;
+
+  TerminalUi ui(std::cerr, assumeYes);
+  TerminalDesktop desktop;
+  CliContext ctx{program, clock, ui, desktop, std::move(args), std::cout, std::cerr};
+  return cmd->run(ctx);
 }

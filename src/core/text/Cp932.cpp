@@ -74,6 +74,32 @@ std::string ToUtf8(std::string_view cp932) {
   return conv.Run(cp932, "\xEF\xBF\xBD", true);
 }
 
+bool LooksLikeUtf8(std::string_view bytes) {
+  bool nonAscii = false;
+  size_t i = 0;
+  while (i < bytes.size()) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) { ++i; continue; }
+    nonAscii = true;
+    size_t n;
+    unsigned min;
+    unsigned cp;
+    if (c >= 0xC2 && c <= 0xDF) { n = 1; min = 0x80; cp = c & 0x1F; }
+    else if (c >= 0xE0 && c <= 0xEF) { n = 2; min = 0x800; cp = c & 0x0F; }
+    else if (c >= 0xF0 && c <= 0xF4) { n = 3; min = 0x10000; cp = c & 0x07; }
+    else return false;
+    if (i + n >= bytes.size()) return false;  // cut short at the end
+    for (size_t k = 1; k <= n; ++k) {
+      unsigned char t = static_cast<unsigned char>(bytes[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (t & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += n + 1;
+  }
+  return nonAscii;
+}
+
 std::string CutBytes(std::string_view s, size_t n) {
   if (s.size() <= n) return std::string(s);
   size_t i = 0;

@@ -16,6 +16,10 @@ std::string ToUtf8(std::string_view cp932);
 // headings; hot loops hold the result in a static.
 inline std::string J(std::string_view utf8) { return ToCp932(utf8); }
 
+// True when bytes are valid UTF-8 holding at least one non-ASCII character: tells a UTF-8 text
+// file from a CP932 one (CP932 Japanese is almost never valid UTF-8).
+bool LooksLikeUtf8(std::string_view bytes);
+
 // True for the first byte of a CP932 double-byte character.
 inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 

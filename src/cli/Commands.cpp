@@ -1,0 +1,74 @@
+#include <array>
+#include <ostream>
+
+#include "Cli.h"
+#include "text/Cp932.h"
+
+namespace kv::cli {
+
+// ---- The command table -------------------------------------------------------------------
+
+namespace {
+
+const std::array kCommands = {
+    CliCommand{"days", "", "list the days with race data, newest first", CmdDays},
+    CliCommand{"settings", "", "list every setting with its current value", CmdSettings},
+};
+
+}  // namespace
+
+std::span<const CliCommand> CliCommands() { return kCommands; }
+
+const CliCommand* FindCliCommand(std::string_view name) {
+  for (const CliCommand& c : kCommands)
+    if (c.name == name) return &c;
+  return nullptr;
+}
+
+std::string UsageText() {
+  std::string text =
+      "usage: korvane2-cli [--home DIR] [--yes] <command> [arguments]\n"
+      "\n"
+      "  --home DIR  program folder (default: the folder of the executable)\n"
+      "  --yes       answer Yes to every question\n"
+      "\n"
+      "commands:\n";
+  for (const CliCommand& c : kCommands) {
+    std::string head = std::string(c.name);
+    if (!c.arguments.empty()) head += " " + std::string(c.arguments);
+    if (head.size() < 22) head.resize(22, ' ');
+    text += "  " + head + " " + std::string(c.summary) + "\n";
+  }
+  return text;
+}
+
+// ---- Commands ----------------------------------------------------------------------------
+
+int CmdDays(CliContext& ctx) {
+  if (!ctx.args.empty()) {
+    ctx.err << UsageText();
+    return kExitUsage;
+  }
+  for (const std::string& day : ListDays(ctx.program.folders.data)) ctx.out << ToUtf8(day) << '\n';
+  return kExitOk;
+}
+
+int CmdSettings(CliContext& ctx) {
+  if (!ctx.args.empty()) {
+    ctx.err << UsageText();
+    return kExitUsage;
+  }
+  const Settings& s = ctx.program.settings;
+  for (const SettingDef& d : SettingDefs()) {
+    std::string value;
+    switch (d.type) {
+      case SettingType::Bool: value = s.GetBool(d.section, d.key) ? "1" : "0"; break;
+      case SettingType::Int: value = std::to_string(s.GetInt(d.section, d.key)); break;
+      case SettingType::Text: value = ToUtf8(s.GetText(d.section, d.key)); break;
+    }
+    ctx.out << d.section << '/' << d.key << '=' << value << (s.Has(d.section, d.key) ? "" : "  (default)") << '\n';
+  }
+  return kExitOk;
+}
+
+}  // namespace kv::cli

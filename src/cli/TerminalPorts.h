@@ -1,0 +1,46 @@
+#pragma once
+// The ports on a terminal: messages and progress go to the error stream as UTF-8, questions are
+// asked on the terminal (No when there is no one to answer), the clipboard is kept in memory.
+#include <iosfwd>
+#include <string>
+
+#include "workbench/Ports.h"
+
+namespace kv::cli {
+
+class TerminalUi : public UiPort {
+ public:
+  TerminalUi(std::ostream& err, bool assumeYes) : err_(err), assumeYes_(assumeYes) {}
+
+  void Info(const std::string& text) override;
+  void Warning(const std::string& text) override;
+  void Plain(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
+  void Beep() override {}
+  void Status(const std::string& text) override;
+  void ProgressShow(const std::string& headline) override;
+  void ProgressDetail(const std::string& detail) override;
+  void ProgressBar(int, int) override {}
+  void ProgressHide() override {}
+  void BusyCursor(bool) override {}
+  void ProcessMessages() override {}
+
+ private:
+  void Line(const char* prefix, const std::string& cp932);
+  std::ostream& err_;
+  bool assumeYes_;
+  std::string lastStatus_;
+};
+
+class TerminalDesktop : public Desktop {
+ public:
+  void SetClipboard(const std::string& text) override { clipboard_ = text; }
+  bool OpenFile(const std::string& utf8Path) override;
+  bool StartProgram(const std::string& utf8Program, const std::string& parameter,
+                    const std::string& utf8WorkDir) override;
+
+ private:
+  std::string clipboard_;
+};
+
+}  // namespace kv::cli

@@ -1,0 +1,12 @@
+#pragma once
+// The computer's local date and time.
+#include "workbench/Ports.h"
+
+namespace kv {
+
+class LocalClock : public Clock {
+ public:
+  DateTime Now() const override;
+};
+
+}  // namespace kv
