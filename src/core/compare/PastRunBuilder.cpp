@@ -1,0 +1,132 @@
+#include "compare/PastRunBuilder.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+
+#include "compare/PastRunFile.h"
+#include "jvlink/DayFileStore.h"
+#include "jvlink/RecordFile.h"
+#include "model/JVData_Structure.h"
+#include "model/RaceDayModel.h"
+#include "text/Cp932.h"
+#include "text/Field.h"
+
+namespace kv {
+namespace {
+
+constexpr int kSlots = kak::kEntries;
+
+bool FinalResults(std::string_view rec) { return Fld(rec, kHdr_DataKind) == "7"; }
+
+// Reads a day file into file; false (with result filled) when the build must stop.
+bool Open(const fs::path& path, int recordLength, RecordFile& file, PastRunBuildResult& result) {
+  file = RecordFile::Read(path, recordLength);
+  switch (file.status()) {
+    case RecordFile::Status::Ok:
+    case RecordFile::Status::Missing:
+      return true;
+    case RecordFile::Status::Damaged:
+      result.damaged.push_back(file.error());
+      return true;
+    case RecordFile::Status::Unreadable:
+      break;
+  }
+  result.ok = false;
+  result.error = file.error();
+  return false;
+}
+
+}  // namespace
+
+std::vector<PastRunNewLine> PastRunDayLines(const fs::path& programFolder, const std::string& raceFileName,
+                                            PastRunBuildResult& result) {
+  std::vector<PastRunNewLine> out;
+  RecordFile races;
+  if (!Open(DataFilePath(programFolder, raceFileName), kRecLenRA, races, result) || !races.ok()) return out;
+
+  std::map<std::string, RecordFile> entryFiles;  // by CP932 name: one read per venue of the day
+  const size_t raceCount = std::min(races.size(), static_cast<size_t>(kMaxRaces));
+  for (size_t r = 0; r < raceCount; ++r) {
+    const std::string_view ra = races.Line(r);
+    const std::string entryName = EntryFileName(raceFileName, Fld(ra, kHdr_Venue));
+    auto it = entryFiles.find(entryName);
+    if (it == entryFiles.end()) {
+      RecordFile f;
+      if (!Open(DataFilePath(programFolder, entryName), kRecLenSE, f, result)) return {};
+      it = entryFiles.emplace(entryName, std::move(f)).first;
+    }
+    const RecordFile& entries = it->second;
+    if (!entries.ok()) continue;  // a race without its entry file yields no lines
+
+    // Slot j holds horse number j + 1: record (race number - 1) * 18 + j of the entry grid.
+    std::array<std::string_view, kSlots> slots{};
+    const int registered = std::clamp(FldInt(ra, kRA_Entered), 0, kSlots);
+    const int raceNo = FldInt(ra, kHdr_RaceNum);
+    for (int j = 0; j < registered && raceNo >= 1; ++j) {
+      const size_t n = static_cast<size_t>(raceNo - 1) * kSlots + static_cast<size_t>(j);
+      if (n < entries.size()) slots[static_cast<size_t>(j)] = entries.Line(n);
+    }
+    if (!FinalResults(ra)) continue;
+
+    const std::string fieldList = PastRunFieldList(slots);
+    for (int j = 0; j < registered; ++j) {
+      const std::string_view se = slots[static_cast<size_t>(j)];
+      if (!FinalResults(se)) continue;
+      const std::string_view id = Fld(se, kSE_HorseId);
+      if (!IsHorseId(id)) {
+        result.skipped.push_back({raceFileName, FldStr(ra, kHdr_RaceKey), j + 1, std::string(id)});
+        continue;
+      }
+      out.push_back({std::string(id), BuildPastRunLine(ra, se, fieldList)});
+    }
+  }
+  return out;
+}
+
+PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
+                                     const std::function<void(int done, int total)>& onDay) {
+  PastRunBuildResult result;
+  std::sort(raceFileNames.begin(), raceFileNames.end());
+  raceFileNames.erase(std::unique(raceFileNames.begin(), raceFileNames.end()), raceFileNames.end());
+
+  // Every horse's new lines across all days, in build order (day, race, horse number).
+  std::map<std::string, std::vector<std::string>> byHorse;
+  const int total = static_cast<int>(raceFileNames.size());
+  for (int d = 0; d < total && result.ok; ++d) {
+    for (PastRunNewLine& l : PastRunDayLines(programFolder, raceFileNames[static_cast<size_t>(d)], result)) {
+      byHorse[l.horseId].push_back(std::move(l.line));
+      ++result.linesBuilt;
+    }
+    if (!result.ok) break;  // lines of the days before the failure are still written below
+    ++result.daysBuilt;
+    if (onDay) onDay(d + 1, total);
+  }
+
+  for (auto& [id, added] : byHorse) {
+    const fs::path path = PastRunPath(programFolder, id);
+    std::vector<std::string> lines;
+    RecordFile old = ReadPastRunRecords(path);
+    if (old.status() == RecordFile::Status::Damaged) {
+      result.damaged.push_back(old.error());  // left as it is: rewriting it would lose its lines
+      continue;
+    }
+    if (old.status() == RecordFile::Status::Unreadable) {
+      if (result.ok) result.error = old.error();
+      result.ok = false;
+      break;
+    }
+    lines.reserve(old.size() + added.size());
+    for (size_t k = 0; k < old.size(); ++k) lines.emplace_back(old.Line(k));
+    MergePastRunLines(lines, added);
+    if (FileResult w = WritePastRunFile(path, lines); !w) {
+      if (result.ok) result.error = ToCp932(w.error);
+      result.ok = false;
+      break;
+    }
+    ++result.filesWritten;
+  }
+  return result;
+}
+
+}  // namespace kv

@@ -1,0 +1,54 @@
+#pragma once
+// The past-run builder: turns the final results (data kind "7") of the days an import touched
+// into the horses' past-run files. The lines of every horse are gathered across all days of the
+// build and each file is read, merged and written once (atomically); the result is byte for byte
+// that of merging the races one at a time in day, race and horse-number order.
+//
+// The builder has its own work area: the loaded race day is not touched.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Files.h"
+
+namespace kv {
+
+// A runner that got no line because its horse ID (SE 31-40) is not ten digits.
+struct SkippedRunner {
+  std::string raceFileName;  // CP932 day file name, e.g. "2011年04月30日.jvRA"
+  std::string raceKey;       // RA positions 12-27
+  int horseNumber = 0;
+  std::string horseId;       // the ID as found
+};
+
+// One built line and the horse it belongs to.
+struct PastRunNewLine {
+  std::string horseId;  // always ten digits
+  std::string line;     // 824 bytes
+};
+
+struct PastRunBuildResult {
+  bool ok = true;     // false when a file could not be read or written; the build stopped there
+  std::string error;  // CP932 message when !ok
+  int daysBuilt = 0;
+  int linesBuilt = 0;
+  int filesWritten = 0;
+  std::vector<SkippedRunner> skipped;
+  // CP932 messages naming damaged files (a day file or past-run file whose framing is broken);
+  // they were left as they are and the build went on without them.
+  std::vector<std::string> damaged;
+};
+
+// The lines one day yields, in race-file order and horse-number order. raceFileName is the CP932
+// name of the day's race file (day name + ".jvRA") in the day folder. A missing race or entry
+// file yields nothing; skipped runners and damaged files are added to result; an unreadable file
+// sets result.ok = false.
+std::vector<PastRunNewLine> PastRunDayLines(const fs::path& programFolder, const std::string& raceFileName,
+                                            PastRunBuildResult& result);
+
+// Builds the past-run files of the listed days (CP932 race-file names, built in ascending order
+// whatever the order given). onDay(done, total) is called after each day (the progress bar).
+PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
+                                     const std::function<void(int done, int total)>& onDay = {});
+
+}  // namespace kv

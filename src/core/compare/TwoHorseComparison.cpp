@@ -1,0 +1,157 @@
+#include "compare/TwoHorseComparison.h"
+
+#include <vector>
+
+#include "model/RaceDayModel.h"
+#include "text/Cp932.h"
+#include "text/Field.h"
+#include "text/Format.h"
+#include "workbench/Ports.h"
+
+namespace kv {
+namespace {
+
+bool HasName(const PastRunRace& r, int name) {
+  for (int e = 0; e < r.runners; ++e)
+    if (r.field[static_cast<size_t>(e)].name == name) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string NormalizeHorseName(std::string_view name) {
+  static const std::string kPad = J("　　　　　　　　　");
+  std::string n(Trim(name));
+  n += kPad;
+  n.resize(kak::kNameLen);  // a byte cut, as the field entries' names are
+  return n;
+}
+
+PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB,
+                                     int raceDate, double weightA, double weightB) {
+  PairCounters c;
+  // B's usable lines: before the race, B placed, and not a race where A and B both ran.
+  std::vector<char> usableB(b.races.size());
+  for (size_t k = 0; k < b.races.size(); ++k) usableB[k] = b.races[k].date < raceDate && b.races[k].finalPos >= 1;
+  if (const auto* withA = b.Find(nameA))
+    for (const PastRunPlace& p : *withA)
+      if (HasName(b.races[static_cast<size_t>(p.line)], nameB)) usableB[static_cast<size_t>(p.line)] = 0;
+
+  for (const PastRunRace& la : a.races) {
+    if (la.date >= raceDate || la.finalPos < 1 || HasName(la, nameB)) continue;
+    for (int e = 0; e < la.runners; ++e) {
+      const PastRunRunner& ca = la.field[static_cast<size_t>(e)];
+      if (ca.name == PastRunCache::kBlankName || ca.name == nameA || ca.name == nameB) continue;
+      const auto* places = b.Find(ca.name);
+      if (!places) continue;
+      for (const PastRunPlace& p : *places) {
+        if (!usableB[static_cast<size_t>(p.line)]) continue;
+        const PastRunRace& lb = b.races[static_cast<size_t>(p.line)];
+        const PastRunRunner& cb = lb.field[static_cast<size_t>(p.entry)];
+        if (la.time == 0 || ca.time == 0 || lb.time == 0 || cb.time == 0) continue;
+        ++c.compared;
+        const double mA = CorrectedMargin(la.time, ca.time, la.weight, ca.weight, weightA, weightB);
+        const double mB = CorrectedMargin(lb.time, cb.time, lb.weight, cb.weight, weightB, weightA);
+        if (mA > mB)
+          ++c.pointsA;
+        else if (mB > mA)
+          ++c.pointsB;
+        if (mA >= 0 && mB < 0)
+          ++c.soleA;
+        else if (mB >= 0 && mA < 0)
+          ++c.soleB;
+      }
+    }
+  }
+  return c;
+}
+
+int CountMeetings(const PastRunIndex& a, int nameB, int raceDate) {
+  if (nameB == PastRunCache::kBlankName) return 0;
+  int meetings = 0;
+  for (const PastRunRace& la : a.races)
+    if (la.date < raceDate && la.finalPos >= 1 && HasName(la, nameB)) ++meetings;
+  return meetings;
+}
+
+bool TwoHorseComparison::Fail(std::string message) {
+  error_ = std::move(message);
+  return false;
+}
+
+void TwoHorseComparison::Announce(const std::string& normA, const std::string& normB) {
+  if (ui_) ui_->ProgressDetail(normA + "vs" + normB);
+}
+
+int TwoHorseComparison::RaceDate(int raceSlot) const {
+  return static_cast<int>(FldLong(model_.Race(raceSlot), kHdr_Date));
+}
+
+bool TwoHorseComparison::Search2Ba(std::string_view nameA, std::string_view nameB, std::string_view idA,
+                                   std::string_view idB, int numberA, int numberB, int raceSlot, int pairNumber,
+                                   double weightA, double weightB) {
+  error_.clear();
+  if (raceSlot < 0 || raceSlot >= kMaxRaces || pairNumber < 1 || pairNumber > kMaxPairs || numberA < 1 ||
+      numberA > kMaxRunners || numberB < 1 || numberB > kMaxRunners)
+    return Fail(Fmt("Search2Ba: race slot %d, pair %d, horses %d-%d out of range", raceSlot, pairNumber, numberA,
+                    numberB));
+  const std::string normA = NormalizeHorseName(nameA), normB = NormalizeHorseName(nameB);
+  Announce(normA, normB);
+  struct Pump {  // let pending window messages run once the pair is done, however it ends
+    UiPort* ui;
+    ~Pump() {
+      if (ui) ui->ProcessMessages();
+    }
+  } pump{ui_};
+
+  if (IsBlank(nameA) || IsBlank(nameB) || !(weightA > 0) || !(weightB > 0) || normA == normB) return true;
+  const PastRunIndex* a = cache_.Get(idA, &error_);
+  if (!error_.empty()) return false;
+  const PastRunIndex* b = cache_.Get(idB, &error_);
+  if (!error_.empty()) return false;
+  if (!a || !b) return true;
+
+  const PairCounters c = CompareThroughOpponents(*a, *b, cache_.NameId(normA), cache_.NameId(normB),
+                                                 RaceDate(raceSlot), weightA, weightB);
+  TRaceAnalysis& ra = model_.RaceAnalysis(raceSlot);
+  const int p = pairNumber - 1, ha = numberA - 1, hb = numberB - 1;
+  ra.PairCompared[p] = c.compared;
+  ra.PairFirstPt[p] = c.pointsA;
+  ra.PairSecondPt[p] = c.pointsB;
+  ra.PairFirstOwnPt[p] = c.soleA;
+  ra.PairSecondOwnPt[p] = c.soleB;
+  ra.PairFirstTotalPt[p] = c.TotalA();
+  ra.PairSecondTotalPt[p] = c.TotalB();
+  if (c.TotalA() > c.TotalB()) {
+    ++ra.Wins[ha];
+    ++ra.PairFirstWon[p];
+    ++ra.Losses[hb];
+  } else if (c.TotalB() > c.TotalA()) {
+    ++ra.Wins[hb];
+    ++ra.PairSecondWon[p];
+    ++ra.Losses[ha];
+  }
+  ra.PointWins[ha] += c.TotalA();
+  ra.PointLosses[ha] += c.TotalB();
+  ra.PointWins[hb] += c.TotalB();
+  ra.PointLosses[hb] += c.TotalA();
+  return true;
+}
+
+bool TwoHorseComparison::Search2BaDirect(std::string_view nameA, std::string_view nameB, std::string_view idA,
+                                         std::string_view /*idB*/, int raceSlot, int pairNumber) {
+  error_.clear();
+  if (raceSlot < 0 || raceSlot >= kMaxRaces || pairNumber < 1 || pairNumber > kMaxPairs)
+    return Fail(Fmt("Search2BaDirect: race slot %d, pair %d out of range", raceSlot, pairNumber));
+  const std::string normA = NormalizeHorseName(nameA), normB = NormalizeHorseName(nameB);
+  Announce(normA, normB);  // pending messages run once per pair, after Search2Ba
+
+  if (IsBlank(nameA) || IsBlank(nameB) || normA == normB) return true;
+  const PastRunIndex* a = cache_.Get(idA, &error_);
+  if (!error_.empty()) return false;
+  if (!a) return true;
+  model_.RaceAnalysis(raceSlot).PairDirect[pairNumber - 1] = CountMeetings(*a, cache_.NameId(normB), RaceDate(raceSlot));
+  return true;
+}
+
+}  // namespace kv
