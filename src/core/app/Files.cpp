@@ -66,6 +66,11 @@ FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
 
 FileResult ReadFile(const fs::path& path, std::string& out) {
   out.clear();
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    errno = EISDIR;  // an ifstream opens a folder and then reports a nonsense size
+    return FileResult::Fail(Why(path, "cannot read"));
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) return FileResult::Fail(Why(path, "cannot open"));
   in.seekg(0, std::ios::end);

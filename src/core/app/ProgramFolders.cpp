@@ -32,7 +32,9 @@ fs::path ChooseProgramFolder(const std::optional<fs::path>& home) {
   fs::path p = home ? *home : ExecutableFolder();
   if (p.empty()) p = fs::current_path(ec);
   fs::path abs = fs::absolute(p, ec);
-  return (ec ? p : abs).lexically_normal();
+  fs::path folder = (ec ? p : abs).lexically_normal();
+  if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();  // "/a/b/" -> "/a/b"
+  return folder;
 }
 
 ProgramFolders LocateProgramFolders(const fs::path& prog) {

@@ -163,6 +163,7 @@ Settings::Settings(const fs::path& progDir)
 FileResult Settings::Load() {
   sections_.clear();
   utf8_ = bom_ = false;
+  sections_.push_back(Section{});  // lines before the first header
   std::error_code ec;
   if (!fs::exists(path_, ec)) return {};
   std::string bytes;
@@ -289,6 +290,7 @@ FileResult Settings::Write(std::string_view section, std::string_view key, std::
     if (reread) Parse(bytes);
   }
 
+  if (sections_.empty()) sections_.push_back(Section{});
   bool changed = true;
   Section* sec = nullptr;
   for (size_t s = 1; s < sections_.size() && !sec; ++s)
