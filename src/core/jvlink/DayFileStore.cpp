@@ -14,15 +14,6 @@
 namespace kv {
 namespace {
 
-// Header fields the store rules look at (1-based positions of the JV-Data record).
-constexpr int kPosKind = 3;
-constexpr int kPosDate = 12, kLenDate = 8;
-constexpr int kPosVenue = 20, kLenVenue = 2;
-constexpr int kPosKey = 12, kLenKey = 16;
-constexpr int kPosRace = 26, kLenRace = 2;
-constexpr int kPosHorse = 29, kLenHorse = 2;       // SE
-constexpr int kPosRunners = 882, kLenRunners = 2;  // RA: registered runners
-
 // Entry-file grid: 12 races × 18 horse numbers, one SE line per slot.
 constexpr int kGridRaces = 12, kGridHorses = 18;
 constexpr size_t kGridLines = kGridRaces * kGridHorses;
@@ -88,7 +79,7 @@ std::string DayNameFromDate(std::string_view d) {
   return s;
 }
 
-std::string DayName(std::string_view record) { return DayNameFromDate(Fld(record, kPosDate, kLenDate)); }
+std::string DayName(std::string_view record) { return DayNameFromDate(Fld(record, kHdr_Date)); }
 
 std::string DayFileExtension(std::string_view type) {
   type = type.substr(0, std::min<size_t>(type.size(), 2));
@@ -103,10 +94,10 @@ std::string DayFileExtension(std::string_view type) {
 std::string VenueFileName(std::string_view venueCode) { return std::string(Trim(VenueName(venueCode))); }
 
 std::string DayFileName(std::string_view record) {
-  const std::string_view type = Fld(record, 1, 2);
+  const std::string_view type = Fld(record, kHdr_RecordType);
   std::string ext = DayFileExtension(type);
   if (ext.empty()) return {};
-  if (type == "SE") return DayName(record) + VenueFileName(Fld(record, kPosVenue, kLenVenue)) + ext;
+  if (type == "SE") return DayName(record) + VenueFileName(Fld(record, kHdr_Venue)) + ext;
   return DayName(record) + ext;
 }
 
@@ -131,7 +122,7 @@ fs::path ChangeFilePath(const fs::path& programDir, std::string_view cp932Name) 
 fs::path StoreFilePath(const fs::path& programDir, std::string_view record) {
   std::string name = DayFileName(record);
   if (name.empty()) return {};
-  return Fld(record, 1, 2) == "TC" ? ChangeFilePath(programDir, name) : DataFilePath(programDir, name);
+  return Fld(record, kHdr_RecordType) == "TC" ? ChangeFilePath(programDir, name) : DataFilePath(programDir, name);
 }
 
 // ---- store -----------------------------------------------------------------------------------
@@ -265,10 +256,10 @@ void DayFileStore::Apply(CachedFile& f, const PendingOp& op) {
     return;
   }
   std::vector<std::string>& lines = f.lines;
-  const std::string_view key = Fld(op.line, kPosKey, kLenKey);
+  const std::string_view key = RaceKey(op.line);
   bool matched = false;
   for (std::string& l : lines) {
-    if (Fld(l, kPosKey, kLenKey) != key) continue;
+    if (RaceKey(l) != key) continue;
     l = op.line;
     matched = true;
     if (!op.rules.replaceAll) break;
@@ -288,7 +279,7 @@ void DayFileStore::Apply(CachedFile& f, const PendingOp& op) {
 
 StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, const ImportOptions& options) {
   StoreResult res;
-  const std::string type(Fld(record, 1, 2));
+  const std::string type(Fld(record, kHdr_RecordType));
   const bool odds = IsOddsType(type);
   const bool ra = type == "RA", se = type == "SE", hr = type == "HR", tc = type == "TC";
 
@@ -312,56 +303,57 @@ StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, con
                   Num(lineLength + 2) + J("バイト）");
     return res;
   }
-  if (!AllDigits(Fld(line, kPosDate, kLenDate))) {
+  if (!AllDigits(Fld(line, kHdr_Date))) {
     res.outcome = StoreOutcome::Rejected;
-    res.message = type + J("レコードの日付が不正です（") + std::string(Fld(line, kPosDate, kLenDate)) + J("）");
+    res.message = type + J("レコードの日付が不正です（") + std::string(Fld(line, kHdr_Date)) + J("）");
     return res;
   }
 
-  const char kind = line[kPosKind - 1];
-  const long long date = FldLong(line, kPosDate, kLenDate);
-  const int race = FldInt(line, kPosRace, kLenRace);
+  const char kind = Fld(line, kHdr_DataKind)[0];
+  const long long date = FldLong(line, kHdr_Date);
+  const int race = FldInt(line, kHdr_RaceNum);
   const bool dateOk = date >= options.startDate - 10;
   const bool centralKind = kind != 'A' && kind != 'B';
   const bool finalKind = kind != '0' && kind != '9';
   int horse = 0;
-  if (se) horse = FldInt(line, kPosHorse, kLenHorse);
+  if (se) horse = FldInt(line, kSE_HorseNum);
 
-  // Acceptance, header bytes to zero (from..to, 1-based, 0 = none) and rules per writer.
+  // Acceptance, header bytes to zero and rules per writer.
   bool accept = false;
-  int zeroFrom = 0;
+  bool zeroDate = false;         // creation date, positions 4-11
+  bool zeroKindAndDate = false;  // data kind and creation date, positions 3-11
   Rules rules;
   switch (writer) {
     case StoreWriter::Import:
       if (ra) {
-        const int runners = FldInt(line, kPosRunners, kLenRunners);
+        const int runners = FldInt(line, kRA_Entered);
         accept = centralKind && dateOk && race > 0 && runners >= 1 && runners <= 18;
-        zeroFrom = 4;
+        zeroDate = true;
         rules.order = Order::Sorted;
       } else if (se) {
         accept = race > 0 && horse >= 1 && horse <= 18 && centralKind && dateOk;
         rules.order = Order::Grid;
       } else if (hr) {
         accept = dateOk && race > 0;
-        zeroFrom = 4;
+        zeroDate = true;
         rules.order = Order::Sorted;
       } else {
         accept = finalKind && race > 0;
-        zeroFrom = 3;
+        zeroKindAndDate = true;
         rules.order = Order::Sorted;
         rules.dropBlankFirst = true;
       }
       break;
     case StoreWriter::RealtimeOdds:
       accept = finalKind && race > 0;
-      zeroFrom = 3;
+      zeroKindAndDate = true;
       rules.order = Order::Sorted;
       rules.dropBlankFirst = true;
       break;
     case StoreWriter::RealtimeResults:
       if (ra) {
         accept = race > 0;
-        zeroFrom = 4;
+        zeroDate = true;
         rules.createMissing = false;
         rules.order = Order::AsIs;
         rules.dropBlankFirst = true;
@@ -392,14 +384,15 @@ StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, con
   if (se) {
     if (race < 1 || race > kGridRaces || horse < 1 || horse > kGridHorses) return res;  // no such slot
     op.slot = (race - 1) * kGridHorses + (horse - 1);
-    if (VenueFileName(Fld(line, kPosVenue, kLenVenue)).empty()) {
+    if (VenueFileName(Fld(line, kHdr_Venue)).empty()) {
       res.outcome = StoreOutcome::Rejected;
-      res.message = J("SEレコードの競馬場コードが不明です（") + std::string(Fld(line, kPosVenue, kLenVenue)) + J("）");
+      res.message = J("SEレコードの競馬場コードが不明です（") + std::string(Fld(line, kHdr_Venue)) + J("）");
       return res;
     }
   }
   op.line.assign(line);
-  if (zeroFrom > 0) op.line.replace(static_cast<size_t>(zeroFrom - 1), static_cast<size_t>(12 - zeroFrom), 12 - zeroFrom, '0');
+  if (zeroKindAndDate) PutFld(op.line, kHdr_KindAndMakeDate, "000000000");
+  else if (zeroDate) PutFld(op.line, kHdr_MakeDate, "00000000");
 
   res.fileName = DayFileName(op.line);
   const fs::path path = Folder(tc) / ToUtf8(res.fileName);

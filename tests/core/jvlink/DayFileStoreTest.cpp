@@ -5,6 +5,7 @@
 #include <csignal>
 #include <functional>
 
+#include "JVRecordBuilder.h"
 #include "app/Files.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/RecordFile.h"
@@ -16,8 +17,10 @@ using namespace kv;
 
 namespace {
 
-// A JV-Data record of the given type with chosen header fields, at its exact length with CR LF.
 // Positions 36-39 carry a tag that tells test records apart.
+constexpr FieldPos kTag{36, 4};
+
+// A JV-Data record of the given type with chosen header fields, at its exact length with CR LF.
 struct Rec {
   std::string type = "RA";
   std::string kind = "7";
@@ -29,21 +32,15 @@ struct Rec {
   std::string runners = "11";  // RA 882-883
   std::string tag = "TAG1";
 
-  std::string Line() const {
-    std::string l(static_cast<size_t>(StoredLineLength(type)), ' ');
-    PutFld(l, 1, 2, type);
-    PutFld(l, 3, 1, kind);
-    PutFld(l, 4, 8, created);
-    PutFld(l, 12, 8, date);
-    PutFld(l, 20, 2, venue);
-    PutFld(l, 22, 4, "0103");
-    PutFld(l, 26, 2, race);
-    if (type == "SE") PutFld(l, 29, 2, horse);
-    if (type == "RA") PutFld(l, 882, 2, runners);
-    PutFld(l, 36, 4, tag);
-    return l;
+  std::string Record() const {
+    std::string r = test::MakeRecord(type, {{kHdr_DataKind, kind}, {kHdr_MakeDate, created}, {kHdr_Date, date},
+                                            {kHdr_Venue, venue}, {kHdr_Meeting, "01"}, {kHdr_MeetingDay, "03"},
+                                            {kHdr_RaceNum, race}, {kTag, tag}});
+    if (type == "SE") PutFld(r, kSE_HorseNum, horse);
+    if (type == "RA") PutFld(r, kRA_Entered, runners);
+    return r;
   }
-  std::string Record() const { return Line() + "\r\n"; }
+  std::string Line() const { return test::StoredLine(Record()); }
   Rec& With(std::function<void(Rec&)> f) { f(*this); return *this; }
 };
 
@@ -68,7 +65,7 @@ std::string Slurp(const fs::path& p) {
   return bytes;
 }
 
-std::string Tag(std::string_view line) { return std::string(TrimRight(Fld(line, 36, 4))); }
+std::string Tag(std::string_view line) { return std::string(TrimRight(Fld(line, kTag))); }
 
 class StoreTest : public ::testing::Test {
  protected:
