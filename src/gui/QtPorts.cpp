@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDateTime>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
@@ -108,13 +107,6 @@ void QtUiPort::BusyCursor(bool on) {
 }
 
 void QtUiPort::ProcessMessages() { QCoreApplication::processEvents(); }
-
-DateTime QtClock::Now() const {
-  const QDateTime now = QDateTime::currentDateTime();
-  const QDate d = now.date();
-  const QTime t = now.time();
-  return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()};
-}
 
 void QtDesktop::SetClipboard(const std::string& text) { QGuiApplication::clipboard()->setText(Q(text)); }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The workbench's ports on Qt: message boxes with a beep, the main window's status bar, a
 // progress window, the busy cursor, the event loop, the clipboard, the desktop's default viewer
-// and detached program starts.
+// and detached program starts. (The clock is the core's LocalClock.)
 #include <QPointer>
 #include <QString>
 
@@ -46,11 +46,6 @@ class QtUiPort : public UiPort {
   QPointer<QLabel> statusLabel_;
   std::string headline_;
   int busyDepth_ = 0;
-};
-
-class QtClock : public Clock {
- public:
-  DateTime Now() const override;
 };
 
 class QtDesktop : public Desktop {

@@ -1,10 +1,4 @@
-#include <QApplication>
-#include <QMainWindow>
+// korvane2 [--home DIR | --demo]: the workbench.
+#include "GuiSession.h"
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QMainWindow w;
-  w.setWindowTitle("Korvane2");
-  w.show();
-  return app.exec();
-}
+int main(int argc, char** argv) { return kv::gui::RunWorkbench(argc, argv); }

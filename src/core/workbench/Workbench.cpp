@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "app/Startup.h"
+#include "jvlink/StartupChecks.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"
@@ -51,7 +53,11 @@ void Workbench::Report(const FileResult& r) {
 // --- start-up ---------------------------------------------------------------------------------
 
 bool Workbench::Start() {
-  if (FileResult r = settings_.Load(); !r) ui_.Warning(J("設定ファイルを読み込めませんでした。") + "\r\n" + ToCp932(r.error));
+  StartedProgram started = StartProgram(progDir_, clock_);
+  settings_ = std::move(started.settings);
+  folders_ = started.folders;
+  for (const std::string& problem : started.problems) ui_.Warning(ToCp932(problem));
+  if (!started.ok) return false;
   grids_.InitHeadings();
   FillStakeList();
   BuildDayList();
@@ -60,7 +66,11 @@ bool Workbench::Start() {
   return true;
 }
 
-void Workbench::OnShown() {}
+void Workbench::OnShown() {
+  if (shown_) return;
+  shown_ = true;
+  InitJVLink(jv_, ui_);
+}
 
 void Workbench::FillStakeList() {
   const std::string amount = std::to_string(settings_.GetInt("KaimeSet", "DefaultAmount"));
@@ -68,21 +78,8 @@ void Workbench::FillStakeList() {
 }
 
 void Workbench::BuildDayList() {
-  dayList_.clear();
+  dayList_ = ListDays(folders_.data.empty() ? LocateProgramFolders(progDir_).data : folders_.data);
   raceList_.clear();
-  const fs::path data = ResolveNoCase(progDir_, "DATA");
-  std::vector<std::string> names;  // CP932 file names
-  std::error_code ec;
-  for (fs::directory_iterator it(data, ec), end; !ec && it != end; it.increment(ec)) {
-    if (!it->is_regular_file(ec)) continue;
-    const std::string name = it->path().filename().string();
-    if (name.size() < 5) continue;
-    std::string ext = name.substr(name.size() - 5);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (ext == ".jvra") names.push_back(ToCp932(name));
-  }
-  std::sort(names.begin(), names.end());
-  for (auto it = names.rbegin(); it != names.rend(); ++it) dayList_.push_back(CutBytes(*it, 14));
   Notify(&WorkbenchView::DayListChanged);
   Notify(&WorkbenchView::RaceListChanged);
 }

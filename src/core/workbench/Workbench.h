@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Files.h"
+#include "app/ProgramFolders.h"
 #include "app/Settings.h"
 #include "jvlink/JVLink.h"
 #include "workbench/MainGrids.h"
@@ -66,11 +67,12 @@ class Workbench {
   void SetView(WorkbenchView* view) { view_ = view; }
 
   // --- start-up -------------------------------------------------------------------------------
-  // The window-independent steps of the main window's creation, in order: settings, data
-  // folders, grid headings, working lists, the day list and the start-up lines of the error log.
-  // False when the program folder cannot be used (the reason was shown).
+  // The window-independent steps of the main window's creation: data folders, settings, grid
+  // headings, working lists, the day list and the start-up lines of the error log. Problems
+  // with the settings or the log are shown and the program goes on with defaults. False when
+  // the program folder or its data folders cannot be created (the reason was shown).
   bool Start();
-  // When the window is first shown: JV-Link initialisation and version check.
+  // When the window is first shown: JV-Link initialisation and version check (once).
   void OnShown();
 
   // --- window ---------------------------------------------------------------------------------
@@ -121,6 +123,7 @@ class Workbench {
   Settings& GetSettings() { return settings_; }
   const Settings& GetSettings() const { return settings_; }
   const fs::path& ProgDir() const { return progDir_; }
+  const ProgramFolders& Folders() const { return folders_; }
   UiPort& Ui() { return ui_; }
   Clock& GetClock() { return clock_; }
   JVLink& JV() { return jv_; }
@@ -138,7 +141,9 @@ class Workbench {
   JVLink& jv_;
   Desktop& desktop_;
   Settings settings_;
+  ProgramFolders folders_;
   WorkbenchView* view_ = nullptr;
+  bool shown_ = false;
 
   bool raceListPanelVisible_ = true;
   std::vector<std::string> dayList_;

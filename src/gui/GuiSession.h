@@ -1,0 +1,61 @@
+#pragma once
+// One run of the workbench: the command line, the program folder, the ports, the JV-Link
+// instance, the workbench and its main window, started in the order the program starts in.
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+#include "QtPorts.h"
+#include "app/LocalClock.h"
+#include "workbench/Workbench.h"
+
+namespace kv::gui {
+
+class MainWindow;
+
+struct GuiOptions {
+  std::optional<fs::path> home;  // --home DIR
+  bool demo = false;             // --demo
+};
+
+// Parses the program's arguments (without the program name). False with a message on a
+// malformed or unknown argument.
+bool ParseGuiOptions(const QStringList& args, GuiOptions& out, QString& error);
+
+// The demo's program folder: $XDG_DATA_HOME/korvane2-demo, else ~/.local/share/korvane2-demo.
+fs::path DemoProgramFolder();
+
+// Makes the demo program folder ready: the folder itself and its feed folder setting, then the
+// simulated feed and its import.
+void PrepareDemo(const fs::path& prog, UiPort& ui);
+
+class GuiSession {
+ public:
+  // ui: the port for messages; null uses the Qt message boxes and the window's status bar.
+  explicit GuiSession(fs::path progDir, UiPort* ui = nullptr);
+  ~GuiSession();
+
+  // The start-up: JV-Link presence check, the workbench's start-up steps, the main window placed
+  // as saved. False when the program must end (the user has been told).
+  bool Start();
+
+  Workbench& Bench() { return *wb_; }
+  MainWindow& Window() { return *window_; }
+  JVLink& JV() { return *jv_; }
+
+ private:
+  fs::path progDir_;
+  QtUiPort qtUi_;
+  UiPort* ui_;
+  LocalClock clock_;
+  QtDesktop desktop_;
+  std::unique_ptr<JVLink> jv_;
+  std::unique_ptr<Workbench> wb_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+// The whole program: parses the arguments, starts a session and runs the event loop.
+int RunWorkbench(int argc, char** argv);
+
+}  // namespace kv::gui

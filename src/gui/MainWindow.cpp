@@ -1,0 +1,374 @@
+#include "MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "GridView.h"
+#include "GuiFonts.h"
+#include "QtPorts.h"
+#include "UserSettingDialogs.h"
+#include "text/Cp932.h"
+
+namespace kv::gui {
+
+namespace {
+
+QString U(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+QLabel* HeaderLabel(const QString& name, QWidget* parent, int pointSize = 11, bool bold = false) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(name);
+  l->setFont(FixedFont(pointSize, bold));
+  l->setStyleSheet(QStringLiteral("color: white;"));
+  return l;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Workbench& wb, QtUiPort* ui, QWidget* parent) : QMainWindow(parent), wb_(wb) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QString::fromLatin1(kProgramTitle));
+  setFont(ProportionalFont(9));
+  BuildMenus();
+
+  auto* central = new QWidget(this);
+  auto* v = new QVBoxLayout(central);
+  v->setContentsMargins(4, 4, 4, 4);
+  v->setSpacing(4);
+  v->addWidget(BuildButtonBar());
+
+  auto* split = new QSplitter(Qt::Horizontal, central);
+  split->setObjectName(QStringLiteral("MainSplitter"));
+  raceListPanel_ = new QWidget(split);
+  raceListPanel_->setObjectName(QStringLiteral("RaceListPanel"));
+  auto* rl = new QVBoxLayout(raceListPanel_);
+  rl->setContentsMargins(0, 0, 0, 0);
+  raceList_ = new QListWidget(raceListPanel_);
+  raceList_->setObjectName(QStringLiteral("RaceList"));
+  raceList_->setFont(FixedFont(11));
+  rl->addWidget(raceList_);
+  raceListPanel_->setMinimumWidth(110);
+  raceListPanel_->setMaximumWidth(200);
+
+  analysisArea_ = new QWidget(split);
+  analysisArea_->setObjectName(QStringLiteral("AnalysisArea"));
+  auto* av = new QVBoxLayout(analysisArea_);
+  av->setContentsMargins(0, 0, 0, 0);
+  av->setSpacing(4);
+  av->addWidget(BuildRaceHeader());
+  auto* statusRow = new QHBoxLayout;
+  compareStatus_ = new QLabel(analysisArea_);
+  compareStatus_->setObjectName(QStringLiteral("CompareStatusLabel"));
+  statusRow->addWidget(compareStatus_, 1);
+  av->addLayout(statusRow);
+  av->addWidget(BuildSortGroup());
+  av->addWidget(BuildAnalysisTabs(), 1);
+  split->addWidget(raceListPanel_);
+  split->addWidget(analysisArea_);
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  v->addWidget(split, 1);
+  setCentralWidget(central);
+
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
+  if (ui) ui->Attach(this, statusBar());
+
+  wb_.SetView(this);
+  DayListChanged();
+  GridsChanged();
+  PanelsChanged();
+  OptionsChanged();
+}
+
+MainWindow::~MainWindow() { wb_.SetView(nullptr); }
+
+QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& text, const QString& hint) {
+  QAction* a = menu->addAction(text);
+  a->setObjectName(name);
+  if (!hint.isEmpty()) a->setStatusTip(hint);
+  return a;
+}
+
+void MainWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+  connect(AddAction(file, QStringLiteral("ExitAction"), QStringLiteral("終了(&X)"), QStringLiteral("プログラムを終了します")),
+          &QAction::triggered, this, &QWidget::close);
+
+  QMenu* user = menuBar()->addMenu(QStringLiteral("ﾕｰｻﾞｰ指定(&U)"));
+  QAction* candidates = AddAction(user, QStringLiteral("CandidateSetAction"), QStringLiteral("買い目候補馬設定(&K)"), {});
+  candidates->setEnabled(false);  // the candidate-horse dialog joins with the bet window
+  connect(AddAction(user, QStringLiteral("OddsCeilingAction"), QStringLiteral("オッズシキイ値設定(&O)"), {}),
+          &QAction::triggered, this, [this] {
+            OddsCeilingDialog d(wb_, this);
+            d.exec();
+          });
+  connect(AddAction(user, QStringLiteral("DataSpanAction"), QStringLiteral("過去走データ利用範囲指定(&S)"), {}),
+          &QAction::triggered, this, [this] {
+            DataSpanDialog d(wb_, this);
+            d.exec();
+          });
+  connect(AddAction(user, QStringLiteral("TimingAction"), QStringLiteral("データ自動取得時刻設定(&T)"), {}),
+          &QAction::triggered, this, [this] {
+            TimingDialog d(wb_, this);
+            d.exec();
+          });
+  connect(AddAction(user, QStringLiteral("StakeAction"), QStringLiteral("投資金額設定"), {}), &QAction::triggered, this,
+          [this] {
+            StakeDialog d(wb_, this);
+            d.exec();
+          });
+
+  QMenu* options = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
+  for (const OptionInfo& info : OptionInfos()) {
+    QAction* a = AddAction(options, U(info.key) + QStringLiteral("Option"), U(info.menuText), {});
+    a->setCheckable(true);
+    const OptionCheck o = info.option;
+    // The workbench toggles and writes; the check mark is then re-read from the settings.
+    connect(a, &QAction::triggered, this, [this, o] { wb_.ToggleOption(o); });
+    optionActions_[o] = a;
+  }
+
+  QMenu* folders = menuBar()->addMenu(QStringLiteral("ﾌｫﾙﾀﾞ指定(&D)"));
+  for (const FolderChoice& choice : FolderChoices()) {
+    connect(AddAction(folders, U(choice.key) + QStringLiteral("FolderAction"), U(choice.menuText), {}),
+            &QAction::triggered, this, [this, &choice] { PickFolder(choice); });
+  }
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+  connect(AddAction(help, QStringLiteral("ManualAction"), QStringLiteral("使用解説書"), QStringLiteral("使用解説書を開きます")),
+          &QAction::triggered, this, [this] { wb_.OpenManual(); });
+  connect(AddAction(help, QStringLiteral("AboutAction"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), {}), &QAction::triggered,
+          this, &MainWindow::ShowAbout);
+}
+
+QWidget* MainWindow::BuildButtonBar() {
+  auto* bar = new QWidget(this);
+  bar->setObjectName(QStringLiteral("ButtonBar"));
+  auto* h = new QHBoxLayout(bar);
+  h->setContentsMargins(0, 0, 0, 0);
+  auto* f = new QPushButton(QStringLiteral("F"), bar);
+  f->setObjectName(QStringLiteral("FButton"));
+  f->setFixedWidth(28);
+  f->setStatusTip(QStringLiteral("レース一覧の表示を切り替えます"));
+  connect(f, &QPushButton::clicked, this, [this] { wb_.ToggleRaceListPanel(); });
+  h->addWidget(f);
+  dateCombo_ = new QComboBox(bar);
+  dateCombo_->setObjectName(QStringLiteral("DateCombo"));
+  dateCombo_->setFont(FixedFont(11));
+  dateCombo_->setMinimumWidth(170);
+  dateCombo_->setStatusTip(QStringLiteral("開催日を選択します"));
+  h->addWidget(dateCombo_);
+  h->addStretch(1);
+  auto* help = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ"), bar);
+  help->setObjectName(QStringLiteral("HelpButton"));
+  connect(help, &QPushButton::clicked, this, [this] { wb_.OpenManual(); });
+  auto* about = new QPushButton(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), bar);
+  about->setObjectName(QStringLiteral("AboutButton"));
+  connect(about, &QPushButton::clicked, this, &MainWindow::ShowAbout);
+  auto* exit = new QPushButton(QStringLiteral("終了"), bar);
+  exit->setObjectName(QStringLiteral("ExitButton"));
+  connect(exit, &QPushButton::clicked, this, &QWidget::close);
+  h->addWidget(help);
+  h->addWidget(about);
+  h->addWidget(exit);
+  return bar;
+}
+
+QWidget* MainWindow::BuildRaceHeader() {
+  auto* panel = new QFrame(this);
+  panel->setObjectName(QStringLiteral("RaceHeaderPanel"));
+  panel->setAutoFillBackground(true);
+  QPalette p = panel->palette();
+  p.setColor(QPalette::Window, QColor(0, 128, 0));
+  panel->setPalette(p);
+  auto* g = new QGridLayout(panel);
+  g->setContentsMargins(6, 4, 6, 4);
+  g->setVerticalSpacing(2);
+  auto* venue = HeaderLabel(QStringLiteral("VenueLabel"), panel, 16, true);
+  auto* race = HeaderLabel(QStringLiteral("RaceNoLabel"), panel, 16, true);
+  g->addWidget(venue, 0, 0, 2, 1);
+  g->addWidget(race, 2, 0, 2, 1);
+  g->addWidget(HeaderLabel(QStringLiteral("RaceLabel1"), panel), 0, 1);
+  g->addWidget(HeaderLabel(QStringLiteral("RaceLabel2"), panel, 12, true), 1, 1);
+  g->addWidget(HeaderLabel(QStringLiteral("RaceLabel3"), panel), 2, 1);
+  g->addWidget(HeaderLabel(QStringLiteral("RaceLabel4"), panel), 3, 1);
+  g->addWidget(HeaderLabel(QStringLiteral("OddsTimeLabel"), panel), 0, 2);
+  g->addWidget(HeaderLabel(QStringLiteral("RemainTimeLabel"), panel), 1, 2);
+  g->setColumnStretch(1, 1);
+  panel->setMinimumHeight(80);
+  return panel;
+}
+
+QWidget* MainWindow::BuildSortGroup() {
+  auto* group = new QGroupBox(QStringLiteral("並べ替え"), this);
+  group->setObjectName(QStringLiteral("SortGroup"));
+  auto* h = new QHBoxLayout(group);
+  h->setContentsMargins(4, 2, 4, 2);
+  const QString captions[] = {QStringLiteral("馬番"), QStringLiteral("勝数"), QStringLiteral("着順"),
+                              QStringLiteral("負数"), QStringLiteral("勝率"), QStringLiteral("勝ﾎﾟｲﾝﾄ"),
+                              QStringLiteral("負ﾎﾟｲﾝﾄ"), QStringLiteral("Pt勝率"), QStringLiteral("ｵｯｽﾞ順位")};
+  int i = 0;
+  for (const QString& c : captions) {
+    auto* b = new QPushButton(c, group);
+    b->setObjectName(QStringLiteral("SortButton%1").arg(i++));
+    b->setEnabled(false);  // enabled once a race is shown
+    h->addWidget(b);
+  }
+  h->addStretch(1);
+  return group;
+}
+
+QWidget* MainWindow::BuildAnalysisTabs() {
+  tabs_ = new QTabWidget(this);
+  tabs_->setObjectName(QStringLiteral("AnalysisTabs"));
+
+  // 出馬表: the entry table over the two comparison tables.
+  auto* entryPage = new QSplitter(Qt::Vertical, tabs_);
+  entryPage->setObjectName(QStringLiteral("EntryPage"));
+  entryGrid_ = new GridView(entryPage);
+  entryGrid_->setObjectName(QStringLiteral("EntryGrid"));
+  auto* lower = new QSplitter(Qt::Horizontal, entryPage);
+  auto* detailBox = new QGroupBox(QStringLiteral("比較詳細表"), lower);
+  auto* dv = new QVBoxLayout(detailBox);
+  dv->setContentsMargins(2, 2, 2, 2);
+  compareDetailGrid_ = new GridView(detailBox);
+  compareDetailGrid_->setObjectName(QStringLiteral("CompareDetailGrid"));
+  dv->addWidget(compareDetailGrid_);
+  auto* winLossBox = new QGroupBox(QStringLiteral("比較勝敗表"), lower);
+  auto* wv = new QVBoxLayout(winLossBox);
+  wv->setContentsMargins(2, 2, 2, 2);
+  winLossGrid_ = new GridView(winLossBox);
+  winLossGrid_->setObjectName(QStringLiteral("WinLossGrid"));
+  wv->addWidget(winLossGrid_);
+  lower->addWidget(detailBox);
+  lower->addWidget(winLossBox);
+  lower->setStretchFactor(0, 3);
+  lower->setStretchFactor(1, 2);
+  entryPage->addWidget(entryGrid_);
+  entryPage->addWidget(lower);
+  entryPage->setStretchFactor(0, 3);
+  entryPage->setStretchFactor(1, 2);
+  tabs_->addTab(entryPage, QStringLiteral("出馬表"));
+
+  detailEntryGrid_ = new GridView(tabs_);
+  detailEntryGrid_->setObjectName(QStringLiteral("DetailEntryGrid"));
+  tabs_->addTab(detailEntryGrid_, QStringLiteral("出馬表(詳細)"));
+
+  twoHorseGrid_ = new GridView(tabs_);
+  twoHorseGrid_->setObjectName(QStringLiteral("TwoHorseGrid"));
+  tabs_->addTab(twoHorseGrid_, QStringLiteral("２頭比較"));
+
+  auto* ktPage = new QSplitter(Qt::Vertical, tabs_);
+  ktPage->setObjectName(QStringLiteral("KtPage"));
+  ktDataGrid_ = new GridView(ktPage);
+  ktDataGrid_->setObjectName(QStringLiteral("KtDataGrid"));
+  ktMatrixGrid_ = new GridView(ktPage);
+  ktMatrixGrid_->setObjectName(QStringLiteral("KtMatrixGrid"));
+  ktPage->addWidget(ktDataGrid_);
+  ktPage->addWidget(ktMatrixGrid_);
+  tabs_->addTab(ktPage, QStringLiteral("KT専用"));
+
+  auto* resultsPage = new QWidget(tabs_);
+  resultsPage->setObjectName(QStringLiteral("ResultsPage"));
+  tabs_->addTab(resultsPage, QStringLiteral("結果"));
+
+  verificationGrid_ = new GridView(tabs_);
+  verificationGrid_->setObjectName(QStringLiteral("VerificationGrid"));
+  tabs_->addTab(verificationGrid_, QStringLiteral("検証資料"));
+
+  // The tab "買い目" stays hidden: the bets live in their own window.
+  auto* betsPage = new QWidget(tabs_);
+  betsPage->setObjectName(QStringLiteral("BetsPage"));
+  const int bets = tabs_->addTab(betsPage, QStringLiteral("買い目"));
+  tabs_->setTabVisible(bets, false);
+
+  const MainGrids& g = wb_.Grids();
+  entryGrid_->SetGrid(&g.entry, EntryTableLayout());
+  detailEntryGrid_->SetGrid(&g.detailEntry, DetailEntryLayout());
+  compareDetailGrid_->SetGrid(&g.compareDetail, CompareDetailLayout());
+  winLossGrid_->SetGrid(&g.winLoss, WinLossLayout());
+  twoHorseGrid_->SetGrid(&g.twoHorse, PlainGridLayout());
+  ktDataGrid_->SetGrid(&g.ktData, PlainGridLayout());
+  ktMatrixGrid_->SetGrid(&g.ktMatrix, WinLossLayout());
+  verificationGrid_->SetGrid(&g.verification, PlainGridLayout());
+  return tabs_;
+}
+
+void MainWindow::PlaceFromSettings() {
+  const WindowPlacement p = wb_.SavedPlacement();
+  move(p.left, p.top);
+  resize(std::max(p.width, 200), std::max(p.height, 150));
+}
+
+QAction* MainWindow::OptionAction(OptionCheck o) const {
+  auto it = optionActions_.find(o);
+  return it == optionActions_.end() ? nullptr : it->second;
+}
+
+QAction* MainWindow::FindAction(const QString& objectName) const { return findChild<QAction*>(objectName); }
+
+void MainWindow::PickFolder(const FolderChoice& choice) {
+  const QString start = QString::fromStdString(wb_.FolderPickerStart(choice.key));
+  const QString dir = QFileDialog::getExistingDirectory(this, U(choice.title), start);
+  if (!dir.isEmpty()) wb_.SetFolder(choice.key, dir.toStdString());
+}
+
+void MainWindow::ShowAbout() {
+  QMessageBox::about(this, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), Q(wb_.AboutText()));
+}
+
+void MainWindow::DayListChanged() {
+  const QSignalBlocker block(dateCombo_);
+  dateCombo_->clear();
+  for (const std::string& day : wb_.DayList()) dateCombo_->addItem(Q(day));
+  dateCombo_->setCurrentIndex(-1);
+}
+
+void MainWindow::RaceListChanged() {
+  raceList_->clear();
+  for (const std::string& race : wb_.RaceList()) raceList_->addItem(Q(race));
+}
+
+void MainWindow::GridsChanged() {
+  for (GridView* g : {entryGrid_, detailEntryGrid_, compareDetailGrid_, winLossGrid_, twoHorseGrid_, ktDataGrid_,
+                      ktMatrixGrid_, verificationGrid_})
+    g->Refresh();
+}
+
+void MainWindow::PanelsChanged() { raceListPanel_->setVisible(wb_.RaceListPanelVisible()); }
+
+void MainWindow::OptionsChanged() {
+  for (auto& [o, a] : optionActions_) a->setChecked(wb_.OptionChecked(o));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  const QPoint pos = this->pos();
+  wb_.SavePlacement({pos.y(), pos.x(), width(), height()});
+  event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  QTimer::singleShot(0, this, [this] { wb_.OnShown(); });
+}
+
+}  // namespace kv::gui

@@ -1,0 +1,77 @@
+#pragma once
+// The main window "Korvane2": menus, the button bar, the race-list panel, the race heading, the
+// analysis tabs with their grids, and the status bar. It renders the workbench's state and hands
+// every menu item and button to a workbench command.
+#include <QMainWindow>
+#include <map>
+
+#include "workbench/Workbench.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+namespace kv::gui {
+
+class GridView;
+class QtUiPort;
+
+class MainWindow : public QMainWindow, public WorkbenchView {
+  Q_OBJECT
+ public:
+  // ui, when given, gets the window and its status bar for messages and the status line.
+  explicit MainWindow(Workbench& wb, QtUiPort* ui = nullptr, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Places the window as saved in the settings (called after Workbench::Start).
+  void PlaceFromSettings();
+
+  QAction* OptionAction(OptionCheck o) const;
+  QAction* FindAction(const QString& objectName) const;
+
+  // WorkbenchView
+  void DayListChanged() override;
+  void RaceListChanged() override;
+  void GridsChanged() override;
+  void PanelsChanged() override;
+  void OptionsChanged() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildMenus();
+  QWidget* BuildButtonBar();
+  QWidget* BuildRaceHeader();
+  QWidget* BuildSortGroup();
+  QWidget* BuildAnalysisTabs();
+  QAction* AddAction(QMenu* menu, const QString& name, const QString& text, const QString& hint);
+  void PickFolder(const FolderChoice& choice);
+  void ShowAbout();
+
+  Workbench& wb_;
+  bool shownOnce_ = false;
+  std::map<OptionCheck, QAction*> optionActions_;
+
+  QComboBox* dateCombo_ = nullptr;
+  QWidget* raceListPanel_ = nullptr;
+  QListWidget* raceList_ = nullptr;
+  QWidget* analysisArea_ = nullptr;
+  QTabWidget* tabs_ = nullptr;
+  QLabel* compareStatus_ = nullptr;
+  GridView* entryGrid_ = nullptr;
+  GridView* detailEntryGrid_ = nullptr;
+  GridView* compareDetailGrid_ = nullptr;
+  GridView* winLossGrid_ = nullptr;
+  GridView* twoHorseGrid_ = nullptr;
+  GridView* ktDataGrid_ = nullptr;
+  GridView* ktMatrixGrid_ = nullptr;
+  GridView* verificationGrid_ = nullptr;
+};
+
+}  // namespace kv::gui
