@@ -45,8 +45,9 @@
 // outside 1-12 or a horse outside 1-18 is not stored. Records of other types are ignored.
 //
 // Records are checked before anything is touched: a record whose length is not the JV-Data
-// length of its type (with its CR LF, or the stored length without it), or whose date is not
-// eight digits, is Rejected with a message saying why. An existing file is checked when it is
+// length of its type (with its CR LF, or the stored length without it), whose date is not
+// eight digits (it names the file), or an SE record of a venue code without a name, is Rejected
+// with a message saying why. An existing file is checked when it is
 // loaded: empty lines and other blank lines of the wrong length hold nothing and are dropped
 // (they would break fixed-length reading); any other line of the wrong length, or an entry file
 // that is not a 216-line grid, makes the file damaged — it is reported by name and left as it is.
