@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "jvlink/JVLink.h"
@@ -15,6 +16,8 @@ namespace kv::test {
 class ScriptedJVLink : public JVLink {
  public:
   struct Call {
+    Call(std::string o, std::string a1 = {}, std::string a2 = {}, int n = 0)
+        : op(std::move(o)), arg1(std::move(a1)), arg2(std::move(a2)), number(n) {}
     std::string op;    // "JVInit", "JVOpen", …
     std::string arg1;  // sid / dataspec
     std::string arg2;  // from-time / key
