@@ -24,7 +24,8 @@ struct StartedProgram {
 
 // Creates the missing data folders under prog, reads the settings and writes the start-up
 // lines of the error log (its older lines trimmed). prog is the program folder
-// (ChooseProgramFolder).
+// (ChooseProgramFolder). The companion programs' folders (section "Dir") are not looked up:
+// this platform has no install registry, so they stay as the user set them in the folder menu.
 StartedProgram StartProgram(const fs::path& prog, const Clock& clock);
 
 }  // namespace kv
