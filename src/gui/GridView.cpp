@@ -1,5 +1,6 @@
 #include "GridView.h"
 
+#include <QBrush>
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -38,6 +39,17 @@ void GridView::ApplyLayout() {
     const size_t gridCol = static_cast<size_t>(c + l.headerCols);
     if (gridCol < l.columnWidths.size() && l.columnWidths[gridCol] > 0) setColumnWidth(c, l.columnWidths[gridCol]);
   }
+  // Heading colours: the header views draw them through a style sheet, which every style honours.
+  const QVariant headingBrush = model_->HeadingBackground();
+  QString sheet;
+  if (headingBrush.isValid()) {
+    const QColor c = headingBrush.value<QBrush>().color();
+    sheet = QStringLiteral("QHeaderView::section { background-color: %1; color: black; border: none;"
+                           " border-right: 1px solid #808080; border-bottom: 1px solid #808080; padding: 0 2px; }")
+                .arg(c.name());
+  }
+  horizontalHeader()->setStyleSheet(sheet);
+  verticalHeader()->setStyleSheet(sheet);
   if (l.headerCols > 0 && !l.columnWidths.empty() && l.columnWidths[0] > 0)
     verticalHeader()->setFixedWidth(l.columnWidths[0]);
 }

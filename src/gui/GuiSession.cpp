@@ -86,6 +86,8 @@ bool GuiSession::Start() {
 int RunWorkbench(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
+  // Fusion draws the grids' heading colours, which the platform styles may ignore.
+  QApplication::setStyle(QStringLiteral("Fusion"));
   GuiOptions options;
   QString error;
   if (!ParseGuiOptions(app.arguments().mid(1), options, error)) {

@@ -66,6 +66,11 @@ const TextGridModel::Cell* TextGridModel::CellAt(int gridRow, int gridCol) const
   return &cells_[static_cast<size_t>(gridRow) * cols_ + gridCol];
 }
 
+QVariant TextGridModel::HeadingBackground() const {
+  const Cell* cell = CellAt(0, 0);
+  return cell ? ToColor(cell->style.background) : QVariant();
+}
+
 int TextGridModel::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
   return std::max(0, rows_ - layout_.headerRows);

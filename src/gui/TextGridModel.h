@@ -27,6 +27,9 @@ class TextGridModel : public QAbstractTableModel {
   int GridRow(const QModelIndex& index) const { return index.row() + layout_.headerRows; }
   int GridCol(const QModelIndex& index) const { return index.column() + layout_.headerCols; }
 
+  // The background the style rule gives the heading row (cell 0, 0), or nothing.
+  QVariant HeadingBackground() const;
+
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
