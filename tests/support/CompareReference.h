@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,14 @@
 #include "compare/PastRunFile.h"
 #include "compare/TwoHorseComparison.h"
 #include "text/Field.h"
+
+namespace kv {
+// Readable counters in test failures.
+inline void PrintTo(const PairCounters& c, std::ostream* os) {
+  *os << "{compared " << c.compared << ", pt " << c.pointsA << ":" << c.pointsB << ", sole " << c.soleA << ":"
+      << c.soleB << "}";
+}
+}  // namespace kv
 
 namespace kv::test {
 
@@ -76,7 +85,7 @@ PairCounters ReferenceSearch2Ba(const FileA& a, const FileB& b, const std::strin
                                 const std::string& normB, int raceDate, double weightA, double weightB) {
   PairCounters c;
   for (size_t i = 0; i < a.size(); ++i) {
-    const std::string la(a.Line(i));
+    const auto la = a.Line(i);
     if (ref::Date(la) >= raceDate) continue;
     if (ref::HasName(la, normB)) continue;
     if (ref::Final(la) < 1) continue;
@@ -84,7 +93,7 @@ PairCounters ReferenceSearch2Ba(const FileA& a, const FileB& b, const std::strin
       const std::string_view cName = ref::EntryName(la, e);
       if (IsBlank(cName) || cName == normA || cName == normB) continue;
       for (size_t j = 0; j < b.size(); ++j) {
-        const std::string lb(b.Line(j));
+        const auto lb = b.Line(j);
         if (!(ref::Date(lb) < raceDate && ref::Final(lb) >= 1 && !(ref::HasName(lb, normA) && ref::HasName(lb, normB))))
           continue;
         for (int f = 0; f < ref::Runners(lb); ++f) {
@@ -113,7 +122,7 @@ int ReferenceMeetings(const FileA& a, const std::string& normB, int raceDate) {
   if (IsBlank(normB)) return 0;
   int n = 0;
   for (size_t i = 0; i < a.size(); ++i) {
-    const std::string la(a.Line(i));
+    const auto la = a.Line(i);
     if (ref::Date(la) < raceDate && ref::Final(la) >= 1 && ref::HasName(la, normB)) ++n;
   }
   return n;
