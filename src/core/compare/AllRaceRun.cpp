@@ -1,0 +1,143 @@
+#include "compare/AllRaceRun.h"
+
+#include <algorithm>
+
+#include "app/Settings.h"
+#include "compare/PastRunCache.h"
+#include "compare/PredictionFile.h"
+#include "compare/RaceRanking.h"
+#include "compare/TwoHorseComparison.h"
+#include "compare/UnprocessedDays.h"
+#include "text/Cp932.h"
+#include "text/Field.h"
+#include "vocab/KeibaFunc.h"
+#include "workbench/Ports.h"
+
+namespace kv {
+
+namespace {
+
+// The user's port for the comparisons: the pair's "A vs B" line is shown under the race's line.
+class RaceProgressUi : public UiPort {
+ public:
+  RaceProgressUi(UiPort& ui, std::string race) : ui_(ui), race_(std::move(race)) {}
+  void Info(const std::string& t) override { ui_.Info(t); }
+  void Warning(const std::string& t) override { ui_.Warning(t); }
+  void Plain(const std::string& t) override { ui_.Plain(t); }
+  bool AskYesNo(const std::string& t) override { return ui_.AskYesNo(t); }
+  void Beep() override { ui_.Beep(); }
+  void Status(const std::string& t) override { ui_.Status(t); }
+  void ProgressShow(const std::string& t) override { ui_.ProgressShow(t); }
+  void ProgressDetail(const std::string& t) override { ui_.ProgressDetail(race_ + "\n" + t); }
+  void ProgressBar(int p, int m) override { ui_.ProgressBar(p, m); }
+  void ProgressHide() override { ui_.ProgressHide(); }
+  void BusyCursor(bool on) override { ui_.BusyCursor(on); }
+  void ProcessMessages() override { ui_.ProcessMessages(); }
+
+ private:
+  UiPort& ui_;
+  std::string race_;
+};
+
+template <typename T, size_t N>
+void Fill(T (&a)[N], T v) {
+  std::fill(a, a + N, v);
+}
+
+}  // namespace
+
+void ResetComparisons(RaceDayModel& day) {
+  for (int r = 0; r < kMaxRaces; ++r) {
+    TRaceAnalysis& a = day.RaceAnalysis(r);
+    for (int* p : {a.Wins, a.Losses, a.WinRateRank, a.WinsRank, a.WinsRevRank, a.PointWins, a.PointLosses,
+                   a.PointWinRateRank, a.PointWinsRevRank})
+      std::fill(p, p + kMaxRunners, 0);
+    Fill(a.WinRate, -1.0);
+    Fill(a.PointWinRate, -1.0);
+    for (int* p : {a.PairCompared, a.PairFirstWon, a.PairSecondWon, a.PairFirstPt, a.PairSecondPt,
+                   a.PairFirstOwnPt, a.PairSecondOwnPt, a.PairFirstTotalPt, a.PairSecondTotalPt, a.PairDirect})
+      std::fill(p, p + kMaxPairs, 0);
+    a.Compared = 0;
+  }
+}
+
+std::string RaceProgressText(std::string_view ra) {
+  return std::string(Fld(ra, kHdr_Year)) + "/" + std::string(Fld(ra, kHdr_Month)) + "/" +
+         std::string(Fld(ra, kHdr_Day)) + " " + VenueName(Fld(ra, kHdr_Venue)) + " " +
+         std::string(Fld(ra, kHdr_RaceNum)) + "R ";
+}
+
+int LoadedRaceCount(const RaceDayModel& day) {
+  int n = 0;
+  for (int r = 0; r < kMaxRaces; ++r) n += !day.IsRaceSlotEmpty(r);
+  return n;
+}
+
+AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks) {
+  AllRaceRunResult res;
+  const int races = LoadedRaceCount(day);
+  if (races == 0) {
+    ui.Info(J("出馬表が読み込まれていません。"));
+    return res;
+  }
+  res.ran = true;
+  const fs::path& prog = settings.ProgDir();
+
+  ui.ProgressShow(J("【解析中】しばらくお待ちください"));
+  ui.ProgressBar(0, races);
+  if (hooks.setWindowEnabled) hooks.setWindowEnabled(false);
+
+  ResetComparisons(day);
+  PastRunCache cache(prog);
+  bool ok = true;
+  for (int r = 0, step = 0; r < kMaxRaces && ok; ++r) {
+    if (day.IsRaceSlotEmpty(r)) continue;
+    const std::string raceText = RaceProgressText(day.Race(r));
+    ui.ProgressBar(++step, races);
+    ui.ProgressDetail(raceText);
+    ui.ProcessMessages();
+    day.WorkRace = r;
+    RaceProgressUi raceUi(ui, raceText);
+    TwoHorseComparison cmp(day, cache, &raceUi);
+    if (CompareRace(day, r, cmp)) {
+      ++res.racesCompared;
+    } else {
+      ok = false;
+      res.errors.push_back(cmp.error());
+    }
+  }
+  res.compared = ok;
+
+  if (ok) {
+    if (settings.GetBool("ReadKako", "IgnoDate")) {
+      ui.Info(J("[データ読込時過去走の日付を無視する]が指定してあるのでこの比較結果は未処理扱いです。"));
+    } else {
+      PredictionWriteResult w = WritePredictions(day, prog);
+      res.errors.insert(res.errors.end(), w.errors.begin(), w.errors.end());
+      res.predictionsWritten = w.errors.empty();
+      // A day whose prediction lines could not all be written stays unprocessed, so that a later
+      // run writes them.
+      if (res.predictionsWritten && !w.dayNames.empty() && races > 6) {
+        const FileResult r = AddProcessedDays(prog, w.year, w.dayNames);
+        if (r)
+          res.dayRecorded = true;
+        else
+          res.errors.push_back(ToCp932(r.error));
+      }
+    }
+  }
+
+  ui.ProgressHide();
+  if (hooks.setWindowEnabled) hooks.setWindowEnabled(true);
+  if (!res.errors.empty()) {
+    std::string text = ok ? J("予想ファイルを書き込めませんでした。") : J("過去走ファイルを読み込めませんでした。比較を中止しました。");
+    for (size_t i = 0; i < res.errors.size() && i < 10; ++i) text += "\r\n" + res.errors[i];
+    if (res.errors.size() > 10) text += "\r\n" + J("…");
+    ui.Warning(text);
+  }
+  RankWins(day, OddsCeiling(settings));
+  if (hooks.refreshSelectedRace) hooks.refreshSelectedRace();
+  return res;
+}
+
+}  // namespace kv

@@ -1,0 +1,54 @@
+#pragma once
+// The all-race run ("全ﾚｰｽ比較"): the one operation that produces a day's analysis. It resets the
+// comparison totals of every race of the loaded day, compares every race (all pairs through
+// common opponents, with one past-run cache for the whole run), records each runner's result in
+// its prediction file and the day in the processed-days list, then runs the win ranking.
+//
+// While it runs the progress window shows the race and the pair being compared and the main
+// window is disabled (the hooks); pending window messages run once per race and once per pair.
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/RaceDayModel.h"
+
+namespace kv {
+
+class Settings;
+class UiPort;
+
+struct AllRaceRunHooks {
+  // Disables (false) and enables again (true) the main window around the comparisons.
+  std::function<void(bool enabled)> setWindowEnabled;
+  // Shows the selected race again (race selection) once the run is done.
+  std::function<void()> refreshSelectedRace;
+};
+
+struct AllRaceRunResult {
+  bool ran = false;                 // false: no races loaded (the message was shown)
+  bool compared = false;            // every race was compared and ranked
+  bool predictionsWritten = false;  // every prediction line was written
+  bool dayRecorded = false;         // the day entered the processed-days list
+  int racesCompared = 0;
+  std::vector<std::string> errors;  // CP932; already shown to the user
+};
+
+// Comparison totals, rates, ranks, pair fields and Compared of all 36 race slots to their
+// initial values (rates -1.0, everything else 0).
+void ResetComparisons(RaceDayModel& day);
+
+// The progress text of a race: "yyyy/mm/dd <venue> <race number>R " (race number with its
+// leading zero, as stored).
+std::string RaceProgressText(std::string_view ra);
+
+// The number of races of the loaded day: the race slots with a race.
+int LoadedRaceCount(const RaceDayModel& day);
+
+// Runs the all-race run on the loaded day. The program folder (past-run and prediction files,
+// processed-days lists) is the settings' folder. With "ReadKako"/"IgnoDate" on, the comparison
+// and ranking run and are shown, but nothing is written and the day stays unprocessed.
+AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui,
+                             const AllRaceRunHooks& hooks = {});
+
+}  // namespace kv

@@ -1,0 +1,100 @@
+#include "compare/PredictionFile.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "compare/PastRunFile.h"
+#include "jvlink/DayFileStore.h"
+#include "model/RaceDayModel.h"
+#include "text/Cp932.h"
+#include "text/Field.h"
+#include "text/Format.h"
+
+namespace kv {
+
+namespace {
+
+// "%<width>d" of n, blanks when n is 0, held at the largest value the width can show.
+std::string Count(int n, int width) {
+  if (n == 0) return std::string(static_cast<size_t>(width), ' ');
+  int largest = 1;
+  for (int i = 0; i < width; ++i) largest *= 10;
+  return Fmt("%*d", width, std::clamp(n, -(largest / 10 - 1), largest - 1));
+}
+
+// "%6.2f" of a rate 0..1, blanks when negative (no rate).
+std::string Rate(double r) { return r < 0 ? std::string(6, ' ') : Fmt("%6.2f", std::min(r, 999.99)); }
+
+std::string LineBytes(const std::vector<std::string>& lines) {
+  std::string bytes;
+  bytes.reserve(lines.size() * kRecLenPrediction);
+  for (const std::string& l : lines) {
+    bytes += PadRight(l, kLineLenPrediction);
+    bytes += "\r\n";
+  }
+  return bytes;
+}
+
+}  // namespace
+
+fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId) {
+  if (!IsHorseId(horseId)) return {};
+  const std::string id(horseId);
+  return programFolder / "SEI" / id.substr(0, 4) / (id + ".yos");
+}
+
+std::string PredictionLine(std::string_view raceKey, const TRaceAnalysis& ra, int k) {
+  std::string line = PadRight(raceKey, yos::kRaceKeyLen);
+  line += Count(ra.Wins[k], 3);
+  line += Count(ra.Losses[k], 3);
+  line += Rate(ra.WinRate[k]);
+  line += Count(ra.WinRateRank[k], 2);
+  line += Count(ra.PointWins[k], 5);
+  line += Count(ra.PointLosses[k], 5);
+  line += Rate(ra.PointWinRate[k]);
+  line += Count(ra.PointWinRateRank[k], 2);
+  line += "  ";
+  return line;
+}
+
+FileResult MergePredictionLine(const fs::path& path, std::string_view line) {
+  std::vector<std::string> lines;
+  const RecordFile file = ReadPredictionRecords(path);
+  if (!file.ok() && !file.missing()) return FileResult::Fail(ToUtf8(file.error()));
+  lines.reserve(file.size() + 1);
+  for (size_t n = 0; n < file.size(); ++n) lines.emplace_back(file.Line(n));
+  // The same rule as a past-run file: keyed by the race key in positions 1-16.
+  MergePastRunLine(lines, line);
+  std::error_code ec;
+  fs::create_directories(path.parent_path(), ec);
+  if (ec) return FileResult::Fail("cannot create " + path.parent_path().string() + ": " + ec.message());
+  return WriteFileAtomic(path, LineBytes(lines));
+}
+
+PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder) {
+  PredictionWriteResult res;
+  for (int r = 0; r < kMaxRaces; ++r) {
+    const std::string_view ra = day.Race(r);
+    if (day.IsRaceSlotEmpty(r)) continue;
+    res.dayNames.push_back(DayName(ra));
+    res.year = std::string(Fld(ra, kHdr_Year));
+    const int n = FldInt(ra, kRA_Entered);
+    if (n < 5 || n > kMaxRunners) continue;
+    for (int k = 0; k < n; ++k) {
+      const std::string_view id = Fld(day.Entry(r, k), kSE_HorseId);
+      if (IsBlank(id)) continue;
+      const fs::path path = PredictionPath(programFolder, id);
+      if (path.empty()) continue;  // not a horse ID: it never becomes a path
+      const FileResult w = MergePredictionLine(path, PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
+      if (w)
+        ++res.filesWritten;
+      else
+        res.errors.push_back(ToCp932(w.error));
+    }
+  }
+  std::sort(res.dayNames.begin(), res.dayNames.end());
+  res.dayNames.erase(std::unique(res.dayNames.begin(), res.dayNames.end()), res.dayNames.end());
+  return res;
+}
+
+}  // namespace kv

@@ -1,0 +1,61 @@
+#pragma once
+// Prediction files: per horse, the rating it had in every race it was analysed for.
+// SEI/<first four digits of the ID>/<ID>.yos beside the past-run file; every line is exactly 50
+// bytes plus CR LF, read back as fixed 52-byte records, one line per race, in ascending text
+// order (so by race key):
+//
+//   1-16  race key (RA 12-27)         31-35 PointWins    "%5d"   (blank when 0)
+//   17-19 Wins   "%3d" (blank when 0) 36-40 PointLosses  "%5d"   (blank when 0)
+//   20-22 Losses "%3d" (blank when 0) 41-46 PointWinRate "%6.2f" (blank when no rate)
+//   23-28 WinRate "%6.2f" (blank when no rate)  47-48 PointWinRateRank "%2d" (blank when 0)
+//   29-30 WinRateRank "%2d" (blank when 0)      49-50 blanks
+//
+// The day loader matches a past-run line to a prediction line by their first 10 bytes (date and
+// venue) and reads the mark at 47-48: rank 1 or 2 by point win rate.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Files.h"
+#include "jvlink/RecordFile.h"
+#include "model/JVData_Structure.h"
+
+namespace kv {
+
+struct TRaceAnalysis;
+class RaceDayModel;
+
+namespace yos {
+inline constexpr int kRaceKey = 1, kRaceKeyLen = 16;
+inline constexpr int kMatch = 1, kMatchLen = 10;  // date and venue: what a past-run line is matched by
+inline constexpr int kMark = 47, kMarkLen = 2;    // point-win-rate rank
+}  // namespace yos
+
+// programFolder/SEI/<first four digits>/<id>.yos; an empty path when id is not ten digits.
+fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId);
+
+// The 50-byte line of runner slot k of a race. A number wider than its field is held at the
+// field's largest value, so the line always keeps its width.
+std::string PredictionLine(std::string_view raceKey, const TRaceAnalysis& ra, int k);
+
+// Reads a prediction file as fixed 52-byte records, framing checked (Line(n) is the 50-byte line).
+inline RecordFile ReadPredictionRecords(const fs::path& path) { return RecordFile::Read(path, kRecLenPrediction); }
+
+// Merges line into the horse's file: the first line with the same race key is replaced, else the
+// line is added; the lines are sorted and the file is rewritten atomically (its birth-year folder
+// created when missing). A damaged file is left as it is and reported by name.
+FileResult MergePredictionLine(const fs::path& path, std::string_view line);
+
+// What writing a day's predictions did.
+struct PredictionWriteResult {
+  std::vector<std::string> dayNames;  // CP932 day names of the day's races, sorted, once each
+  std::string year;                   // RA 12-15 of the last race seen
+  int filesWritten = 0;
+  std::vector<std::string> errors;    // CP932, one per file that could not be written
+};
+
+// Writes a prediction line for every runner with a horse ID of every race of 5 to 18 registered
+// runners, and collects the day names of all races.
+PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder);
+
+}  // namespace kv
