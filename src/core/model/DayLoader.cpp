@@ -1,0 +1,361 @@
+#include "model/DayLoader.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <unordered_map>
+
+#include "app/Settings.h"
+#include "compare/PastRunFile.h"
+#include "jvlink/DayFileStore.h"
+#include "jvlink/RecordFile.h"
+#include "odds/OddsLoader.h"
+#include "text/Cp932.h"
+#include "text/Field.h"
+#include "text/Format.h"
+#include "vocab/KeibaFunc.h"
+
+namespace kv {
+
+namespace {
+
+// Prediction line positions read here: the race date and venue (the key a past-run line is
+// matched by) and the point-win-rate rank that marks a run.
+constexpr int kYosKeyLen = 10;
+constexpr FieldPos kYosDate{1, 8};
+constexpr FieldPos kYosRank{47, 2};
+
+// Past-run line positions read here (the rest belongs to the comparison).
+constexpr FieldPos kKakDistance{41, 4};
+constexpr FieldPos kKakTrack{45, 2};
+constexpr FieldPos kKakTurfGoing{53, 1};
+constexpr FieldPos kKakDirtGoing{54, 1};
+constexpr FieldPos kKakFinal{kak::kFinal, kak::kFinalLen};
+constexpr FieldPos kKakPrize{147, 8};
+constexpr FieldPos kKakAddedPrize{155, 8};
+
+constexpr int kProgressRaces = 24;  // bar maximum while the races are read
+constexpr int kProgressPastRuns = 35;
+
+const std::string& IncompleteMessage() {
+  static const std::string s = J("のデータ作成は未完了です。少し時間をおいてデータを再取得してください。");
+  return s;
+}
+
+// The categories of PlaceCounts a past run counts in besides category 0.
+void CountPlace(TRaceAnalysis& a, int k, std::string_view line, int slot) {
+  a.PlaceCounts[0][k][slot] += 1;
+  const int track = FldInt(line, kKakTrack);
+  const int going = FldInt(line, kKakTurfGoing) + FldInt(line, kKakDirtGoing);
+  const bool heavy = going == 3 || going == 4;
+  if (track >= 10 && track <= 22) {
+    if (heavy) a.PlaceCounts[1][k][slot] += 1;
+    a.PlaceCounts[2][k][slot] += 1;
+  } else if (track >= 23 && track <= 29) {
+    if (heavy) a.PlaceCounts[3][k][slot] += 1;
+    a.PlaceCounts[4][k][slot] += 1;
+  }
+  const int distance = FldInt(line, kKakDistance);
+  if (distance >= 1 && distance <= 1600)
+    a.PlaceCounts[5][k][slot] += 1;
+  else if (distance >= 1601 && distance <= 2200)
+    a.PlaceCounts[6][k][slot] += 1;
+  else if (distance >= 2201)
+    a.PlaceCounts[7][k][slot] += 1;
+}
+
+// The marks of a horse's prediction file, read once: for each date-and-venue key, the rank of
+// the in-window line nearest the end among the file's first 100 lines (the line a search from
+// the end would stop at).
+class PredictionMarks {
+ public:
+  void Read(const RecordFile& file, const PastRunWindow& window) {
+    marks_.clear();
+    const size_t m = std::min<size_t>(file.size(), kMaxPastRuns);
+    for (size_t i = m; i-- > 0;) {
+      std::string_view line = file.Line(i);
+      if (!window.Contains(FldInt(line, kYosDate))) continue;
+      marks_.emplace(line.substr(0, kYosKeyLen), FldInt(line, kYosRank));  // the first one stays
+    }
+  }
+  // The rank of the line matching the past run, or 0 when there is none.
+  int RankFor(std::string_view pastRun) const {
+    auto it = marks_.find(pastRun.substr(0, kYosKeyLen));
+    return it == marks_.end() ? 0 : it->second;
+  }
+
+ private:
+  std::unordered_map<std::string_view, int> marks_;  // views into the RecordFile being read
+};
+
+// The day's open entry files by venue, each read once per load.
+class EntryFiles {
+ public:
+  EntryFiles(const fs::path& progDir, std::string raceFileName)
+      : progDir_(progDir), raceFileName_(std::move(raceFileName)) {}
+  const RecordFile& Of(std::string_view venueCode) {
+    const std::string name = EntryFileName(raceFileName_, venueCode);
+    auto it = files_.find(name);
+    if (it == files_.end()) it = files_.emplace(name, RecordFile::ReadType(DataFilePath(progDir_, name), "SE")).first;
+    return it->second;
+  }
+
+ private:
+  fs::path progDir_;
+  std::string raceFileName_;
+  std::map<std::string, RecordFile> files_;
+};
+
+std::string Windowed(int yyyymmdd) {
+  return Fmt("%04d/%02d/%02d", yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
+}
+
+// Past runs and their statistics for runner k of race r.
+void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& window, std::vector<std::string>& problems,
+                        UiPort& ui) {
+  TRaceAnalysis& a = day.RaceAnalysis(r);
+  a.PrizeTotal[k] = 0;
+  for (auto& category : a.PlaceCounts)
+    for (int& c : category[k]) c = 0;
+  a.BetrayalRate[k] = -1.0;
+  int hits = 0, misses = 0;
+
+  const std::string_view id = Fld(day.Entry(r, k), kSE_HorseId);
+  const fs::path kakPath = PastRunPath(day.ProgDir, id);  // empty for an ID that is not ten digits
+  if (!kakPath.empty()) {
+    RecordFile kak = ReadPastRunRecords(kakPath);
+    if (!kak.ok() && !kak.missing()) {
+      problems.push_back(kak.error());
+      ui.Status(kak.error());
+    }
+    if (kak.ok()) {
+      fs::path yosPath = kakPath;
+      yosPath.replace_extension(".yos");
+      RecordFile yos = RecordFile::Read(yosPath, kRecLenPrediction);
+      if (!yos.ok() && !yos.missing()) {
+        problems.push_back(yos.error());
+        ui.Status(yos.error());
+      }
+      PredictionMarks marks;
+      if (yos.ok()) marks.Read(yos, window);
+
+      long long prize = 0;
+      int j = 0;
+      const size_t n = std::min<size_t>(kak.size(), kMaxPastRuns);
+      for (size_t i = n; i-- > 0;) {
+        std::string_view rec = kak.Record(i);
+        if (window.Contains(PastRunDate(rec))) {
+          prize += FldLong(rec, kKakPrize) + FldLong(rec, kKakAddedPrize);
+          const int place = FldInt(rec, kKakFinal);
+          if (place >= 1) CountPlace(a, k, rec, std::min(place, 4) - 1);
+          day.PastRuns.Set(RaceDayModel::PastRunIndex(r, k, j), rec);
+          if (yos.ok()) {
+            const int rank = marks.RankFor(rec);
+            if (rank == 1 || rank == 2) {
+              const bool conformed = place >= 1 && place <= 3;
+              (conformed ? hits : misses) += 1;
+              day.PastRunMark(r, k, j) = conformed ? 1 : 2;
+            }
+          }
+          ++j;
+        }
+        a.PrizeTotal[k] = static_cast<int>(std::clamp<long long>(prize, INT_MIN, INT_MAX));
+      }
+    }
+  }
+  a.Conformed[k] = hits;
+  a.Betrayed[k] = misses;
+  if (hits + misses >= 1) a.BetrayalRate[k] = static_cast<double>(misses) / (hits + misses);
+}
+
+void ResetComparison(TRaceAnalysis& a) {
+  for (int* p : {a.Wins, a.Losses, a.PointWins, a.PointLosses, a.WinRateRank, a.WinsRank, a.WinsRevRank,
+                 a.PointWinRateRank, a.PointWinsRevRank})
+    std::fill(p, p + kMaxRunners, 0);
+  std::fill(a.WinRate, a.WinRate + kMaxRunners, -1.0);
+  std::fill(a.PointWinRate, a.PointWinRate + kMaxRunners, -1.0);
+  for (int* p : {a.PairCompared, a.PairFirstWon, a.PairSecondWon, a.PairFirstPt, a.PairSecondPt, a.PairFirstOwnPt,
+                 a.PairSecondOwnPt, a.PairFirstTotalPt, a.PairSecondTotalPt, a.PairDirect})
+    std::fill(p, p + kMaxPairs, 0);
+  a.Compared = 0;
+}
+
+}  // namespace
+
+DayLoadOptions DayLoadOptions::From(const Settings& s) {
+  DayLoadOptions o;
+  o.dataSpanDays = s.GetInt("DataSpan", "period");
+  o.ignorePastRunDates = s.GetBool("ReadKako", "IgnoDate");
+  o.oddsFetchMinutes = s.GetInt("Time", "AutoOzGet");
+  o.oddsFetchSeconds = s.GetInt("Time", "AutoOzGetSec");
+  o.voteIntervalSeconds = s.GetInt("Time", "AutoTohyoInterval");
+  o.defaultStake = s.GetInt("KaimeSet", "DefaultAmount");
+  return o;
+}
+
+std::string RaceListItem(std::string_view ra) {
+  return VenueName(Fld(ra, kHdr_Venue)) + Fmt("%2dR", FldInt(ra, kHdr_RaceNum));
+}
+
+std::string DayNameFromInput(std::string_view text) {
+  if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return DayNameFromDate(text);
+  if (text.size() == 14 && DayNameFromDate(std::string(text.substr(0, 4)) + std::string(text.substr(6, 2)) +
+                                           std::string(text.substr(10, 2))) == text)
+    return std::string(text);
+  return {};
+}
+
+PastRunWindow MakePastRunWindow(int raceDate, int spanDays, bool ignoreDates) {
+  PastRunWindow w;
+  w.raceDate = raceDate;
+  w.ignoreDates = ignoreDates;
+  const std::string start = AddDays(Windowed(raceDate), -spanDays);
+  w.windowStart = start.empty() ? 0 : ParseInt(start.substr(0, 4) + start.substr(5, 2) + start.substr(8, 2));
+  return w;
+}
+
+std::string OddsFetchTime(std::string_view postTime, int minutes, int seconds) {
+  if (IsBlank(postTime)) return {};
+  return AddSeconds(std::string(postTime) + "00", -(minutes * 60) - seconds);
+}
+
+std::string VoteFetchTime(std::string_view postTime, int minutes, int seconds, int voteInterval) {
+  if (IsBlank(postTime)) return {};
+  return AddSeconds(std::string(postTime) + "00", -(minutes * 60) + voteInterval - seconds);
+}
+
+DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::string_view dayName,
+                          const DayLoadOptions& options, UiPort& ui) {
+  DayLoadResult result;
+  day.Reset();
+  day.ProgDir = progDir;
+  const std::string raceFileName = std::string(dayName) + ".jvRA";
+  day.DayFilePath = DataFilePath(progDir, raceFileName);
+  const std::string shownDay = CutBytes(raceFileName, 14);
+
+  std::error_code ec;
+  if (!fs::exists(day.DayFilePath, ec)) {
+    ui.Info(shownDay + J("のデータ作成は未完了のようです。"));
+    return result;
+  }
+
+  ui.ProgressShow(J("レースデータを読み込んでいます。"));
+  ui.ProgressDetail(std::string(dayName));
+  ui.ProgressBar(0, kProgressRaces);
+  ui.ProcessMessages();
+
+  day.ClearRecords();
+
+  // Races and their runners.
+  const RecordFile raceFile = RecordFile::ReadType(day.DayFilePath, "RA");
+  auto stop = [&](const std::string& message) {
+    ui.ProgressHide();
+    ui.Info(message);
+    return result;
+  };
+  if (!raceFile.ok()) return stop(raceFile.error());
+  EntryFiles entries(progDir, raceFileName);
+  day.RaceCount = 0;
+  for (size_t n = 0; n < raceFile.size() && day.RaceCount < kMaxRaces; ++n) {
+    const int r = day.RaceCount;
+    day.RaceRecords.Set(r, raceFile.Record(n));
+    const std::string_view ra = day.Race(r);
+    const RecordFile& se = entries.Of(Fld(ra, kHdr_Venue));
+    if (se.missing()) return stop(shownDay + IncompleteMessage());
+    if (!se.ok()) return stop(se.error());
+    const int base = (FldInt(ra, kHdr_RaceNum) - 1) * kMaxRunners;
+    const int runners = day.RunnerCount(r);
+    for (int k = 0; k < runners; ++k) {
+      const long long idx = static_cast<long long>(base) + k;
+      if (idx < 0 || idx >= static_cast<long long>(se.size())) return stop(shownDay + IncompleteMessage());
+      day.EntryRecords.Set(RaceDayModel::EntryIndex(r, k), se.Record(static_cast<size_t>(idx)));
+      if (FldInt(day.Entry(r, k), kSE_Frame) < 1) return stop(shownDay + IncompleteMessage());
+    }
+    day.RaceCount = r + 1;
+    ui.ProgressBar(day.RaceCount, kProgressRaces);
+  }
+
+  // Payouts, placed by race key (date, venue, race number).
+  const RecordFile hr = RecordFile::Read(DataFilePath(progDir, SiblingFileName(raceFileName, "HR")), kRecLenHR);
+  if (!hr.ok() && !hr.missing()) {
+    result.problems.push_back(hr.error());
+    ui.Warning(hr.error());
+  }
+  auto payoutKey = [](std::string_view rec) {
+    return std::string(Fld(rec, 12, 8)) + std::string(Fld(rec, kHdr_Venue)) + std::string(Fld(rec, kHdr_RaceNum));
+  };
+  for (size_t n = 0; n < hr.size() && n < static_cast<size_t>(kMaxRaces); ++n) {
+    const std::string key = payoutKey(hr.Record(n));
+    if (IsBlank(key)) continue;
+    for (int r = 0; r < kMaxRaces; ++r) {
+      if (payoutKey(day.Race(r)) == key) {
+        day.PayoutRecords.Set(r, hr.Record(n));
+        break;
+      }
+    }
+  }
+
+  // The race list.
+  for (int r = 0; r < kMaxRaces; ++r) {
+    ui.ProgressBar(std::min(r + 1, kProgressRaces), kProgressRaces);
+    if (day.IsRaceSlotEmpty(r)) continue;
+    result.raceList.push_back(RaceListItem(day.Race(r)));
+    result.raceSlots.push_back(r);
+  }
+
+  // Odds of every race slot. A damaged odds file is told once, however many slots meet it.
+  ui.ProgressBar(0, kProgressRaces);
+  {
+    DayOddsFiles oddsFiles(day.DayFilePath);
+    for (int r = 0; r < kMaxRaces; ++r) {
+      day.OddsRace = r;
+      const OddsLoadResult odds = LoadOdds(day, oddsFiles);
+      for (const std::string& e : odds.errors) {
+        if (std::find(result.problems.begin(), result.problems.end(), e) != result.problems.end()) continue;
+        result.problems.push_back(e);
+        ui.Warning(e);
+      }
+    }
+  }
+
+  // Payout fields and result texts.
+  for (int r = 0; r < kMaxRaces; ++r)
+    if (!day.IsRaceSlotEmpty(r)) day.ReadPayoutsAndResults(r);
+
+  // Past runs inside the data window, their statistics and conformity marks.
+  ui.ProgressBar(0, kProgressPastRuns);
+  for (int r = 0; r < kMaxRaces; ++r) {
+    if (day.IsRaceSlotEmpty(r)) continue;
+    const std::string_view ra = day.Race(r);
+    const PastRunWindow window = MakePastRunWindow(RaceDate(ra), options.dataSpanDays, options.ignorePastRunDates);
+    const std::string venue = VenueName(Fld(ra, kHdr_Venue));
+    const std::string raceNo = RightAlignNum(Fld(ra, kHdr_RaceNum));
+    static const std::string kR = "R/";
+    const int runners = day.RunnerCount(r);
+    for (int k = 0; k < runners; ++k) {
+      const std::string_view se = day.Entry(r, k);
+      ui.ProgressDetail(venue + raceNo + kR + CircledNum(Fld(se, kSE_HorseNum)) + CutBytes(Fld(se, kSE_HorseName), 18));
+      ui.ProgressBar(r, kProgressPastRuns);
+      ui.ProcessMessages();
+      LoadRunnerPastRuns(day, r, k, window, result.problems, ui);
+    }
+    ResetComparison(day.RaceAnalysis(r));
+  }
+  ui.ProgressHide();
+
+  // Fetch times and stakes.
+  for (int r = 0; r < kMaxRaces; ++r) {
+    if (day.IsRaceSlotEmpty(r)) continue;
+    const std::string_view post = Fld(day.Race(r), kRA_PostTime);
+    TOutData& out = day.OutData(r);
+    out.OddsGetTime = OddsFetchTime(post, options.oddsFetchMinutes, options.oddsFetchSeconds);
+    out.VoteTime = VoteFetchTime(post, options.oddsFetchMinutes, options.oddsFetchSeconds, options.voteIntervalSeconds);
+  }
+  day.SetAllStakes(options.defaultStake);
+
+  result.loaded = true;
+  return result;
+}
+
+}  // namespace kv
