@@ -3,6 +3,7 @@
 #include <array>
 
 #include "text/Cp932.h"
+#include "workbench/EntryTable.h"
 
 namespace kv {
 
@@ -49,11 +50,7 @@ GridLayout EntryTableLayout() {
   GridLayout l;
   l.columnWidths = {24, 24, 140, 44, 70, 40, 36, 70, 36, 28, 28, 36, 52, 28, 40, 28,
                     40, 52, 28, 48, 28, 36, 36, 48, 28, 28, 28, 36, 48, 52, 36};
-  l.style = [](const TextGrid& g, int row, int col) {
-    CellStyle s = CenteredStyle(g, row, col);
-    if (col == 2 && row > 0) s.align = CellAlign::Left;
-    return s;
-  };
+  l.style = EntryTableCellStyle;
   return l;
 }
 

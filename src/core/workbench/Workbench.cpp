@@ -4,7 +4,9 @@
 #include <system_error>
 
 #include "app/Startup.h"
+#include "jvlink/DayFileStore.h"
 #include "jvlink/StartupChecks.h"
+#include "model/DayLoader.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"
@@ -190,5 +192,117 @@ void Workbench::OpenManual() {
 }
 
 std::string Workbench::AboutText() const { return std::string(kProgramTitle) + "  " + kProgramVersion; }
+
+// --- race day -----------------------------------------------------------------------------------
+
+RaceDayModel& Workbench::EnsureDay() {
+  if (!day_) day_ = std::make_unique<RaceDayModel>();
+  return *day_;
+}
+
+std::string Workbench::TodayName() const {
+  const DateTime now = clock_.Now();
+  return DayNameFromDate(Fmt("%04d%02d%02d", now.year, now.month, now.day));
+}
+
+void Workbench::LoadDay(std::string_view dayName) {
+  RaceDayModel& day = EnsureDay();
+  dayName_ = std::string(dayName);
+  const bool today = dayName_ == TodayName();
+  remainTimeVisible_ = today;
+  analysisVisible_ = false;
+  Notify(&WorkbenchView::RaceChanged);
+
+  const DayLoadResult res = LoadRaceDay(day, progDir_, dayName_, DayLoadOptions::From(settings_), ui_);
+  raceList_ = res.raceList;
+  raceSlots_ = res.raceSlots;
+  selectedListIndex_ = -1;
+  Notify(&WorkbenchView::RaceListChanged);
+  if (!res.loaded) {
+    Notify(&WorkbenchView::RaceChanged);
+    return;
+  }
+
+  FillStakeList();
+  resultTimerMs_ = settings_.GetInt("Time", "AutoRdataGet") * 60000;
+  if (today) {
+    changeInfoTimer_ = true;
+    day.TodayLoaded = true;
+    OnTodayLoaded();
+  }
+  if (!raceList_.empty()) SelectRace(0);
+  raceStepMax_ = static_cast<int>(raceList_.size()) - 1;
+  raceStepPos_ = 0;
+  if (OptionChecked(OptionCheck::CompareAfterLoad)) RunAllRacesAfterLoad();
+  analysisVisible_ = true;
+  Notify(&WorkbenchView::RaceChanged);
+}
+
+void Workbench::OnTodayLoaded() {}
+
+void Workbench::RunAllRacesAfterLoad() {}
+
+void Workbench::SelectRace(int listIndex) {
+  if (!day_ || listIndex < 0 || listIndex >= static_cast<int>(raceSlots_.size())) return;
+  RaceDayModel& day = *day_;
+  const int r = raceSlots_[static_cast<size_t>(listIndex)];
+  const int n = day.RunnerCount(r);
+
+  analysisVisible_ = false;
+  ui_.ProcessMessages();
+  raceStepPos_ = listIndex;
+  selectedListIndex_ = listIndex;
+
+  // Every grid of the race emptied and sized for its runners.
+  MainGrids& g = grids_;
+  for (TextGrid* t : {&g.entry, &g.detailEntry}) {
+    t->ClearRows(1);
+    t->SetRowCount(n + 1);
+  }
+  g.compareDetail.ClearRows(1);
+  g.compareDetail.SetRowCount(2);
+  g.ktData.ClearRows(1);
+  g.ktData.SetRowCount(2);
+  g.ktMatrix.Resize(n + 1, n + 1);
+  g.ktMatrix.Clear();
+  for (int h = 1; h <= n; ++h) {
+    g.ktMatrix.Set(0, h, Fmt("%2d", h));
+    g.ktMatrix.Set(h, 0, Fmt("%2d", h));
+  }
+  FillPastRunHeadings(g.detailEntry, day, r);
+
+  day.SelectedRace = r;
+  day.WorkRace = r;
+  header_ = BuildRaceHeader(day, r);
+
+  FillEntryTable(g.entry, day, r);
+  CopyEntryColumnsToDetail(g.detailEntry, g.entry);
+  FillCompareDetail(g.compareDetail, day, r);
+  FillWinLoss(g.winLoss, day, r);
+  comparePick_.Clear();
+  compareStatus_ = CompareStatusText(day.RaceAnalysis(r));
+  // The table was just filled in horse-number order, which is what the 馬番 sort shows.
+  results_ = BuildResultsTab(day.RaceAnalysis(r));
+  analysisVisible_ = true;
+  Notify(&WorkbenchView::GridsChanged);
+  Notify(&WorkbenchView::RaceChanged);
+}
+
+void Workbench::StepRace(int position) {
+  if (raceList_.empty()) return;
+  SelectRace(std::clamp(position, 0, static_cast<int>(raceList_.size()) - 1));
+}
+
+void Workbench::CopyEntryTable() { desktop_.SetClipboard(EntryTableCopyText(grids_.entry, header_)); }
+
+void Workbench::EntryTablePress(int row, int col) {
+  if (!day_ || selectedListIndex_ < 0) return;
+  if (ToggleMarkCell(grids_.entry, row, col)) {
+    Notify(&WorkbenchView::GridsChanged);
+    return;
+  }
+  if (PickCompareHorse(comparePick_, grids_.entry, *day_, day_->SelectedRace, row, col))
+    Notify(&WorkbenchView::RaceChanged);
+}
 
 }  // namespace kv

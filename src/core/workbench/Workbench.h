@@ -3,6 +3,7 @@
 // window is a method here; the window only calls them and renders what they leave behind
 // (lists, grids, flags). Everything the user is told goes through the ports.
 #include <array>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,8 +13,11 @@
 #include "app/ProgramFolders.h"
 #include "app/Settings.h"
 #include "jvlink/JVLink.h"
+#include "model/RaceDayModel.h"
+#include "workbench/EntryTable.h"
 #include "workbench/MainGrids.h"
 #include "workbench/Ports.h"
+#include "workbench/RaceSelection.h"
 #include "workbench/UserSettingRules.h"
 
 namespace kv {
@@ -36,6 +40,9 @@ class WorkbenchView {
   virtual void GridsChanged() {}
   virtual void PanelsChanged() {}
   virtual void OptionsChanged() {}
+  // The selected race changed: header labels, status label, results tab, comparison horses,
+  // the up-down position and the visibility of the analysis area.
+  virtual void RaceChanged() {}
 };
 
 struct WindowPlacement {
@@ -119,6 +126,45 @@ class Workbench {
   MainGrids& Grids() { return grids_; }
   const std::array<std::string, 36>& StakeList() const { return stakeList_; }
 
+  // --- race day ---------------------------------------------------------------------------------
+  // Choosing a date in the date box (dayName: the 14-byte CP932 day name): loads the day into
+  // the model, fills the race list, selects the first race. A load that stops (incomplete data)
+  // leaves the race list empty and the analysis area hidden.
+  void LoadDay(std::string_view dayName);
+  // A click on race list item listIndex: shows that race (header labels, entry table, comparison
+  // tables, status label, results tab).
+  void SelectRace(int listIndex);
+  // The up-down control: selects list item `position` (clamped to the list).
+  void StepRace(int position);
+  // Popup item 出馬表をｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ: the header labels and the whole entry table to the clipboard.
+  void CopyEntryTable();
+  // A mouse press on entry-table cell (row, col), row 0 being the heading row: toggles a mark
+  // cell ("ν") or picks a horse for the two-horse comparison.
+  void EntryTablePress(int row, int col);
+  // True where the entry table shows the hand cursor (the mark cells of runner rows).
+  bool EntryTableHandCursor(int row, int col) const { return IsMarkColumnCell(grids_.entry, row, col); }
+
+  // The loaded day's model; null before the first load.
+  const RaceDayModel* Day() const { return day_.get(); }
+  RaceDayModel* Day() { return day_.get(); }
+  const std::string& LoadedDayName() const { return dayName_; }
+  // The race list index shown (-1: none) and its race slot.
+  int SelectedListIndex() const { return selectedListIndex_; }
+  const std::vector<int>& RaceSlots() const { return raceSlots_; }
+  const RaceHeader& Header() const { return header_; }
+  const ResultsTab& Results() const { return results_; }
+  const std::string& CompareStatus() const { return compareStatus_; }
+  const ComparePick& CompareHorses() const { return comparePick_; }
+  bool AnalysisVisible() const { return analysisVisible_; }
+  bool RemainTimeLabelVisible() const { return remainTimeVisible_; }
+  // The up-down control: maximum (races - 1) and position.
+  int RaceStepMax() const { return raceStepMax_; }
+  int RaceStepPosition() const { return raceStepPos_; }
+  // Interval of the automatic results timer in ms (Time/AutoRdataGet minutes), set by each load.
+  int ResultTimerIntervalMs() const { return resultTimerMs_; }
+  // The change-information timer runs once today's day is loaded.
+  bool ChangeInfoTimerEnabled() const { return changeInfoTimer_; }
+
   // --- parts ------------------------------------------------------------------------------------
   Settings& GetSettings() { return settings_; }
   const Settings& GetSettings() const { return settings_; }
@@ -134,6 +180,14 @@ class Workbench {
   void Report(const FileResult& r);
   void Notify(void (WorkbenchView::*what)());
   void FillStakeList();
+  RaceDayModel& EnsureDay();
+  std::string TodayName() const;
+  // Today's day was loaded: the real-time part (開催読込: today's start-time changes and
+  // results) starts here once it is built.
+  void OnTodayLoaded();
+  // The option "AllRace"/"ExecComp" is on after a load: the all-race comparison starts here once
+  // it is built.
+  void RunAllRacesAfterLoad();
 
   fs::path progDir_;
   UiPort& ui_;
@@ -150,6 +204,22 @@ class Workbench {
   std::vector<std::string> raceList_;
   MainGrids grids_;
   std::array<std::string, 36> stakeList_;
+
+  // The loaded race day (allocated at the first load: about 60 MB).
+  std::unique_ptr<RaceDayModel> day_;
+  std::string dayName_;
+  std::vector<int> raceSlots_;  // race slot of each race list item
+  int selectedListIndex_ = -1;
+  RaceHeader header_;
+  ResultsTab results_;
+  std::string compareStatus_;
+  ComparePick comparePick_;
+  bool analysisVisible_ = false;
+  bool remainTimeVisible_ = false;
+  bool changeInfoTimer_ = false;
+  int resultTimerMs_ = 10 * 60000;
+  int raceStepMax_ = 0;
+  int raceStepPos_ = 0;
 };
 
 }  // namespace kv
