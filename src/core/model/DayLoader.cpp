@@ -6,7 +6,9 @@
 #include <unordered_map>
 
 #include "app/Settings.h"
+#include "compare/AllRaceRun.h"
 #include "compare/PastRunFile.h"
+#include "compare/PredictionFile.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/RecordFile.h"
 #include "odds/OddsLoader.h"
@@ -19,11 +21,10 @@ namespace kv {
 
 namespace {
 
-// Prediction line positions read here: the race date and venue (the key a past-run line is
-// matched by) and the point-win-rate rank that marks a run.
-constexpr int kYosKeyLen = 10;
+// Prediction line positions read here: the race date, the date and venue a past-run line is
+// matched by, and the point-win-rate rank that marks a run.
 constexpr FieldPos kYosDate{1, 8};
-constexpr FieldPos kYosRank{47, 2};
+constexpr FieldPos kYosRank{yos::kMark, yos::kMarkLen};
 
 // Past-run line positions read here (the rest belongs to the comparison).
 constexpr FieldPos kKakDistance{41, 4};
@@ -75,12 +76,12 @@ class PredictionMarks {
     for (size_t i = m; i-- > 0;) {
       std::string_view line = file.Line(i);
       if (!window.Contains(FldInt(line, kYosDate))) continue;
-      marks_.emplace(line.substr(0, kYosKeyLen), FldInt(line, kYosRank));  // the first one stays
+      marks_.emplace(line.substr(yos::kMatch - 1, yos::kMatchLen), FldInt(line, kYosRank));  // the first one stays
     }
   }
   // The rank of the line matching the past run, or 0 when there is none.
   int RankFor(std::string_view pastRun) const {
-    auto it = marks_.find(pastRun.substr(0, kYosKeyLen));
+    auto it = marks_.find(pastRun.substr(yos::kMatch - 1, yos::kMatchLen));
     return it == marks_.end() ? 0 : it->second;
   }
 
@@ -129,15 +130,13 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
       ui.Status(kak.error());
     }
     if (kak.ok()) {
-      fs::path yosPath = kakPath;
-      yosPath.replace_extension(".yos");
-      RecordFile yos = RecordFile::Read(yosPath, kRecLenPrediction);
-      if (!yos.ok() && !yos.missing()) {
-        problems.push_back(yos.error());
-        ui.Status(yos.error());
+      RecordFile predictions = ReadPredictionRecords(PredictionPath(day.ProgDir, id));
+      if (!predictions.ok() && !predictions.missing()) {
+        problems.push_back(predictions.error());
+        ui.Status(predictions.error());
       }
       PredictionMarks marks;
-      if (yos.ok()) marks.Read(yos, window);
+      if (predictions.ok()) marks.Read(predictions, window);
 
       long long prize = 0;
       int j = 0;
@@ -149,7 +148,7 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
           const int place = FldInt(rec, kKakFinal);
           if (place >= 1) CountPlace(a, k, rec, std::min(place, 4) - 1);
           day.PastRuns.Set(RaceDayModel::PastRunIndex(r, k, j), rec);
-          if (yos.ok()) {
+          if (predictions.ok()) {
             const int rank = marks.RankFor(rec);
             if (rank == 1 || rank == 2) {
               const bool conformed = place >= 1 && place <= 3;
@@ -166,18 +165,6 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
   a.Conformed[k] = hits;
   a.Betrayed[k] = misses;
   if (hits + misses >= 1) a.BetrayalRate[k] = static_cast<double>(misses) / (hits + misses);
-}
-
-void ResetComparison(TRaceAnalysis& a) {
-  for (int* p : {a.Wins, a.Losses, a.PointWins, a.PointLosses, a.WinRateRank, a.WinsRank, a.WinsRevRank,
-                 a.PointWinRateRank, a.PointWinsRevRank})
-    std::fill(p, p + kMaxRunners, 0);
-  std::fill(a.WinRate, a.WinRate + kMaxRunners, -1.0);
-  std::fill(a.PointWinRate, a.PointWinRate + kMaxRunners, -1.0);
-  for (int* p : {a.PairCompared, a.PairFirstWon, a.PairSecondWon, a.PairFirstPt, a.PairSecondPt, a.PairFirstOwnPt,
-                 a.PairSecondOwnPt, a.PairFirstTotalPt, a.PairSecondTotalPt, a.PairDirect})
-    std::fill(p, p + kMaxPairs, 0);
-  a.Compared = 0;
 }
 
 }  // namespace
@@ -340,8 +327,9 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
       ui.ProcessMessages();
       LoadRunnerPastRuns(day, r, k, window, result.problems, ui);
     }
-    ResetComparison(day.RaceAnalysis(r));
   }
+  // Comparison results of an earlier day never show on this one.
+  ResetComparisons(day);
   ui.ProgressHide();
 
   // Fetch times and stakes.

@@ -70,68 +70,6 @@ RaceHeader BuildRaceHeader(const RaceDayModel& day, int r) {
   return h;
 }
 
-std::string CompareStatusText(const TRaceAnalysis& a) {
-  static const std::string done = J("当レースの集計結果は下記の通りです。");
-  static const std::string todo = J("集計が未実行です。「全レース比較」ボタンをクリックして集計してください。");
-  return a.Compared == 1 ? done : todo;
-}
-
-void FillCompareDetail(TextGrid& grid, const RaceDayModel& day, int r) {
-  static const std::string kWon = J(" ○");
-  const int n = day.RunnerCount(r);
-  const int pairs = n * (n - 1) / 2;
-  grid.SetColCount(std::max(grid.ColCount(), kCompareDetailCols));
-  grid.SetRowCount(std::max(2, pairs + 1));
-  grid.ClearRows(1);
-  const TRaceAnalysis& an = day.RaceAnalysis(r);
-  int row = 1;
-  for (int a = 1; a < n; ++a) {
-    const std::string nameA = EntryHorseName(day.Entry(r, a - 1));
-    for (int b = a + 1; b <= n; ++b, ++row) {
-      const int i = ComboNo(ComboKind::Quinella, a, b) - 1;
-      grid.Set(row, 1, Fmt("%2d", a));
-      grid.Set(row, 2, nameA);
-      grid.Set(row, 3, Fmt("%3d", an.PairFirstPt[i]));
-      grid.Set(row, 4, Fmt("%3d", an.PairFirstOwnPt[i]));
-      grid.Set(row, 5, Fmt("%3d", an.PairFirstTotalPt[i]));
-      if (an.PairFirstWon[i] > 0) grid.Set(row, 6, kWon);
-      grid.Set(row, 7, Fmt("%2d", b));
-      grid.Set(row, 8, EntryHorseName(day.Entry(r, b - 1)));
-      grid.Set(row, 9, Fmt("%3d", an.PairSecondPt[i]));
-      grid.Set(row, 10, Fmt("%3d", an.PairSecondOwnPt[i]));
-      grid.Set(row, 11, Fmt("%3d", an.PairSecondTotalPt[i]));
-      if (an.PairSecondWon[i] > 0) grid.Set(row, 12, kWon);
-      grid.Set(row, 13, Fmt("%3d", an.PairCompared[i]));
-      grid.Set(row, 14, Fmt("%3d", an.PairDirect[i]));
-    }
-  }
-}
-
-void FillWinLoss(TextGrid& grid, const RaceDayModel& day, int r) {
-  static const std::string kWin = J("○"), kLoss = J("×");
-  const int n = day.RunnerCount(r);
-  grid.Resize(n + 1, n + 1);
-  grid.Clear();
-  for (int h = 1; h <= n; ++h) {
-    grid.Set(0, h, Fmt("%2d", h));
-    grid.Set(h, 0, Fmt("%2d", h));
-  }
-  const TRaceAnalysis& an = day.RaceAnalysis(r);
-  for (int a = 1; a < n; ++a) {
-    for (int b = a + 1; b <= n; ++b) {
-      const int i = ComboNo(ComboKind::Quinella, a, b) - 1;
-      if (an.PairFirstWon[i] > 0) {
-        grid.Set(a, b, kWin);
-        grid.Set(b, a, kLoss);
-      }
-      if (an.PairSecondWon[i] > 0) {
-        grid.Set(a, b, kLoss);
-        grid.Set(b, a, kWin);
-      }
-    }
-  }
-}
-
 void FillPastRunHeadings(TextGrid& detail, const RaceDayModel& day, int r) {
   constexpr int kFirst = 5, kShown = 50;
   static const std::string kRunsAgo = J("走前");

@@ -1,7 +1,8 @@
 #pragma once
 // What selecting a race shows, built from the race-day model: the race header labels, the
-// comparison detail table, the win/loss table, the status label, the results tab and the
-// clipboard text of the entry table. The workbench's SelectRace puts them together.
+// past-run headings of the detailed entry table, the results tab and the clipboard text of the
+// entry table. The workbench's SelectRace puts them together with the entry table
+// (EntryTable.h) and the comparison tables (compare/CompareTables.h).
 #include <array>
 #include <string>
 #include <vector>
@@ -27,14 +28,6 @@ struct RaceHeader {
 };
 
 RaceHeader BuildRaceHeader(const RaceDayModel& day, int r);
-
-// The status label of the comparison: done or still to run.
-std::string CompareStatusText(const TRaceAnalysis& a);
-
-// Comparison detail table: heading row kept, one row per pair a < b of runners 1..n.
-void FillCompareDetail(TextGrid& grid, const RaceDayModel& day, int r);
-// Win/loss table: (n + 1) x (n + 1); row 0 and column 0 the horse numbers, "○"/"×" read by row.
-void FillWinLoss(TextGrid& grid, const RaceDayModel& day, int r);
 
 // Detailed entry table: the headings of the past-run columns 5..54 ("%3d走前" for 1..m, m the
 // most stored past runs of a runner, at most 50) and, for every runner row, the frame number,
