@@ -4,6 +4,9 @@
 #include <system_error>
 
 #include "app/Startup.h"
+#include "compare/AllRaceRun.h"
+#include "compare/CompareTables.h"
+#include "compare/EntryTableSort.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/StartupChecks.h"
 #include "model/DayLoader.h"
@@ -240,7 +243,11 @@ void Workbench::LoadDay(std::string_view dayName) {
 
 void Workbench::OnTodayLoaded() {}
 
-void Workbench::RunAllRacesAfterLoad() {}
+void Workbench::RunAllRacesAfterLoad() {
+  AllRaceRunHooks hooks;
+  hooks.refreshSelectedRace = [this] { SelectRace(selectedListIndex_); };
+  RunAllRaces(*day_, settings_, ui_, hooks);
+}
 
 void Workbench::SelectRace(int listIndex) {
   if (!day_ || listIndex < 0 || listIndex >= static_cast<int>(raceSlots_.size())) return;
@@ -280,8 +287,8 @@ void Workbench::SelectRace(int listIndex) {
   FillCompareDetail(g.compareDetail, day, r);
   FillWinLoss(g.winLoss, day, r);
   comparePick_.Clear();
-  compareStatus_ = CompareStatusText(day.RaceAnalysis(r));
-  // The table was just filled in horse-number order, which is what the 馬番 sort shows.
+  compareStatus_ = RaceStatusText(day, r);
+  SortEntryTable(g.entry, EntrySort::HorseNo);
   results_ = BuildResultsTab(day.RaceAnalysis(r));
   analysisVisible_ = true;
   Notify(&WorkbenchView::GridsChanged);

@@ -185,8 +185,7 @@ class Workbench {
   // Today's day was loaded: the real-time part (開催読込: today's start-time changes and
   // results) starts here once it is built.
   void OnTodayLoaded();
-  // The option "AllRace"/"ExecComp" is on after a load: the all-race comparison starts here once
-  // it is built.
+  // The option "AllRace"/"ExecComp" is on after a load: the all-race comparison of the day.
   void RunAllRacesAfterLoad();
 
   fs::path progDir_;
