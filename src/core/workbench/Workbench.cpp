@@ -65,6 +65,7 @@ bool Workbench::Start() {
   if (!started.ok) return false;
   grids_.InitHeadings();
   FillStakeList();
+  bets_.Create();
   BuildDayList();
   Notify(&WorkbenchView::OptionsChanged);
   Notify(&WorkbenchView::GridsChanged);
@@ -80,6 +81,7 @@ void Workbench::OnShown() {
 void Workbench::FillStakeList() {
   const std::string amount = std::to_string(settings_.GetInt("KaimeSet", "DefaultAmount"));
   stakeList_.fill(amount);
+  if (day_) day_->SetAllStakes(settings_.GetInt("KaimeSet", "DefaultAmount"));
 }
 
 void Workbench::BuildDayList() {
@@ -290,6 +292,8 @@ void Workbench::SelectRace(int listIndex) {
   compareStatus_ = RaceStatusText(day, r);
   SortEntryTable(g.entry, EntrySort::HorseNo);
   results_ = BuildResultsTab(day.RaceAnalysis(r));
+  // The race's stake into the bet window, its marks into the entry table, its bets built.
+  bets_.ApplyCandidateSetToRace();
   analysisVisible_ = true;
   Notify(&WorkbenchView::GridsChanged);
   Notify(&WorkbenchView::RaceChanged);
@@ -305,6 +309,7 @@ void Workbench::CopyEntryTable() { desktop_.SetClipboard(EntryTableCopyText(grid
 void Workbench::EntryTablePress(int row, int col) {
   if (!day_ || selectedListIndex_ < 0) return;
   if (ToggleMarkCell(grids_.entry, row, col)) {
+    bets_.Build();
     Notify(&WorkbenchView::GridsChanged);
     return;
   }

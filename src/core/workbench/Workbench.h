@@ -14,6 +14,7 @@
 #include "app/Settings.h"
 #include "jvlink/JVLink.h"
 #include "model/RaceDayModel.h"
+#include "workbench/BetWindowCommands.h"
 #include "workbench/EntryTable.h"
 #include "workbench/MainGrids.h"
 #include "workbench/Ports.h"
@@ -174,6 +175,9 @@ class Workbench {
   Clock& GetClock() { return clock_; }
   JVLink& JV() { return jv_; }
   Desktop& GetDesktop() { return desktop_; }
+  // The bet window and the candidate-settings dialog.
+  BetWindowCommands& Bets() { return bets_; }
+  const BetWindowCommands& Bets() const { return bets_; }
 
  private:
   // A failed settings write is told to the user; the value stays in memory.
@@ -219,6 +223,7 @@ class Workbench {
   int resultTimerMs_ = 10 * 60000;
   int raceStepMax_ = 0;
   int raceStepPos_ = 0;
+  BetWindowCommands bets_{*this};
 };
 
 }  // namespace kv
