@@ -92,13 +92,19 @@ std::vector<std::string> VerificationRow(const RaceDayModel& day, int r) {
   return row;
 }
 
-TextGrid BuildVerificationTable(const RaceDayModel& day, std::span<const int> raceSlots) {
-  std::vector<int> rows;
-  for (int r : raceSlots)
-    if (QualifiesForVerification(day, r)) rows.push_back(r);
-  TextGrid table(1 + static_cast<int>(rows.size()), kVerificationCols);
+TextGrid BuildVerificationTable(const RaceDayModel& day, std::span<const int> raceSlots,
+                                const VerificationVisit& visit) {
+  TextGrid table(1, kVerificationCols);
   table.SetRow(0, VerificationHeadings());
-  for (size_t i = 0; i < rows.size(); ++i) table.SetRow(static_cast<int>(i) + 1, VerificationRow(day, rows[i]));
+  for (size_t i = 0; i < raceSlots.size(); ++i) {
+    const int r = raceSlots[i];
+    if (r < 0 || r >= kMaxRaces || day.IsRaceSlotEmpty(r) || FldInt(day.Race(r), kRA_Entered) <= 3) continue;
+    if (visit) visit(static_cast<int>(i));
+    if (!QualifiesForVerification(day, r)) continue;
+    const int row = table.RowCount();
+    table.SetRowCount(row + 1);
+    table.SetRow(row, VerificationRow(day, r));
+  }
   return table;
 }
 
@@ -106,7 +112,7 @@ std::string NoDaySelectedMessage() { return J("開催日を選択してﾃﾞｰ
 std::string NotEnoughDataMessage() { return J("データが不十分なようです。"); }
 
 bool TallyVerification(const RaceDayModel& day, std::string_view dayName, std::span<const int> raceSlots,
-                       UiPort& ui, TextGrid& table) {
+                       UiPort& ui, TextGrid& table, const VerificationVisit& visit) {
   if (IsBlank(dayName)) {
     ui.Info(NoDaySelectedMessage());
     return false;
@@ -115,15 +121,8 @@ bool TallyVerification(const RaceDayModel& day, std::string_view dayName, std::s
     ui.Info(NotEnoughDataMessage());
     return false;
   }
-  table = BuildVerificationTable(day, raceSlots);
+  table = BuildVerificationTable(day, raceSlots, visit);
   return true;
-}
-
-int LastTalliedRace(const RaceDayModel& day, std::span<const int> raceSlots) {
-  int last = -1;
-  for (int r : raceSlots)
-    if (r >= 0 && r < kMaxRaces && !day.IsRaceSlotEmpty(r) && FldInt(day.Race(r), kRA_Entered) > 3) last = r;
-  return last;
 }
 
 std::string VerificationClipboardText(const TextGrid& table) {

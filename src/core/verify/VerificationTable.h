@@ -10,6 +10,7 @@
 //
 //   if (TallyVerification(day, dayName, raceSlots, ui, grids.verification)) refresh the tab;
 //   desktop.SetClipboard(VerificationClipboardText(grids.verification));
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,9 +42,15 @@ bool QualifiesForVerification(const RaceDayModel& day, int r);
 // order, so the block always shows one horse's figures: the one with the highest number.
 std::vector<std::string> VerificationRow(const RaceDayModel& day, int r);
 
+// Called for every race of the list with more than 3 registered runners, with its list index,
+// before its row is made: the workbench selects that race in the race list, so the last such race
+// stays selected.
+using VerificationVisit = std::function<void(int listIndex)>;
+
 // The table of the races in raceSlots (race list order): the heading row, then one row per
 // qualifying race.
-TextGrid BuildVerificationTable(const RaceDayModel& day, std::span<const int> raceSlots);
+TextGrid BuildVerificationTable(const RaceDayModel& day, std::span<const int> raceSlots,
+                                const VerificationVisit& visit = {});
 
 // Message texts (CP932).
 std::string NoDaySelectedMessage();    // "開催日を選択してﾃﾞｰﾀを読み込んでください。"
@@ -53,11 +60,7 @@ std::string NotEnoughDataMessage();    // "データが不十分なようです�
 // (beep and information box) and false returned, the table left as it was. Otherwise the table is
 // rebuilt and true returned.
 bool TallyVerification(const RaceDayModel& day, std::string_view dayName, std::span<const int> raceSlots,
-                       UiPort& ui, TextGrid& table);
-
-// The race slot that stays selected after the tally: the last race of the list with more than 3
-// registered runners; -1 when there is none.
-int LastTalliedRace(const RaceDayModel& day, std::span<const int> raceSlots);
+                       UiPort& ui, TextGrid& table, const VerificationVisit& visit = {});
 
 // The button "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ": the whole table, heading included, cells separated by a tab and
 // every row ended by CR LF. An empty grid gives an empty text.

@@ -264,9 +264,10 @@ TEST(VerificationTable, TallyMessages) {
   f.AddRace(0, 1, 3, 150);
   f.AddRace(1, 2, 8, 150);
   f.AddRace(2, 3, 3, 150);
+  f.AddRace(3, 4, 9, 0);
   f.DerivePayouts();
   const std::string dayName = J("2011年04月30日");
-  const std::vector<int> slots = {0, 1, 2};
+  const std::vector<int> slots = {0, 1, 2, 3};
 
   TextGrid table(1, 1);
   table.Set(0, 0, "old");
@@ -278,13 +279,13 @@ TEST(VerificationTable, TallyMessages) {
   EXPECT_EQ(table.At(0, 0), "old");
 
   ui.Clear();
-  EXPECT_TRUE(TallyVerification(f.day(), dayName, slots, ui, table));
+  std::vector<int> visited;
+  EXPECT_TRUE(TallyVerification(f.day(), dayName, slots, ui, table, [&](int i) { visited.push_back(i); }));
   EXPECT_TRUE(ui.Messages().empty());
   ASSERT_EQ(table.RowCount(), 2);
   EXPECT_EQ(table.At(1, 2), " 2R");
-  // The race that stays selected: the last one with more than 3 runners.
-  EXPECT_EQ(LastTalliedRace(f.day(), slots), 1);
-  EXPECT_EQ(LastTalliedRace(f.day(), std::vector<int>{0, 2}), -1);
+  // Each race of more than 3 runners is visited (selected) in list order, paid or not.
+  EXPECT_EQ(visited, (std::vector<int>{1, 3}));
 }
 
 TEST(VerificationTable, ClipboardText) {
