@@ -132,7 +132,10 @@ std::string MakeRA(const World& world, const Race& race, char kind, const Date& 
     }
     std::sort(at.begin(), at.end());
     std::string text;
-    for (size_t k = 0; k < at.size(); ++k) text += (k ? "," : "") + std::to_string(at[k].second);
+    for (size_t k = 0; k < at.size(); ++k) {
+      if (k) text += ',';
+      text += std::to_string(at[k].second);
+    }
     PutChar(r, pos, static_cast<char>('1' + c));
     PutChar(r, pos + 1, '1');
     PutFld(r, pos + 2, 70, text);

@@ -576,8 +576,9 @@ void World::Enter(Race& race, int serial, Rng& rng, std::vector<uint8_t>& busy) 
       if (filliesOnly && h.sex != '2') continue;
       if (newcomer && h.runs > 0) continue;
       const double wait = std::min(60, std::max(0, serial - h.readySerial)) / 60.0;
-      const double score = bonus - std::abs(race.distance - h.distance) / 500.0 + (h.region == region ? 0.4 : 0.0) +
-                           1.2 * rng.Uniform() + 0.8 * wait;
+      // Horses keep to their region and their distance, so the same rivals meet again.
+      const double score = bonus - std::abs(race.distance - h.distance) / 250.0 + (h.region == region ? 1.5 : 0.0) +
+                           0.8 * rng.Uniform() + 0.8 * wait;
       cands.push_back({score, hi});
     }
   };
