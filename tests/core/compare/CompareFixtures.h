@@ -28,7 +28,7 @@ inline std::string SeName(const std::string& utf8) {
   return n.substr(0, 36);
 }
 
-struct RaceSpec {
+struct RaceFields {
   std::string date = "20110430";
   std::string venue = "05";
   int meeting = 2, day = 3, raceNo = 1;
@@ -36,7 +36,7 @@ struct RaceSpec {
   char kind = '7';
 };
 
-struct RunnerSpec {
+struct RunnerFields {
   int horseNo = 1;
   std::string id;        // ten digits (or not, to test the check)
   std::string name;      // UTF-8
@@ -46,7 +46,7 @@ struct RunnerSpec {
   char kind = '7';
 };
 
-inline std::string MakeRA(const RaceSpec& r, int registered) {
+inline std::string MakeRA(const RaceFields& r, int registered) {
   std::string ra(kLineLenRA, ' ');
   PutFld(ra, kHdr_RecordType, "RA");
   ra[2] = r.kind;
@@ -65,7 +65,7 @@ inline std::string MakeRA(const RaceSpec& r, int registered) {
   return ra;
 }
 
-inline std::string MakeSE(const RaceSpec& r, const RunnerSpec& h) {
+inline std::string MakeSE(const RaceFields& r, const RunnerFields& h) {
   std::string se(kLineLenSE, ' ');
   PutFld(se, kHdr_RecordType, "SE");
   se[2] = h.kind;
@@ -87,8 +87,8 @@ inline std::string MakeSE(const RaceSpec& r, const RunnerSpec& h) {
 }
 
 struct RaceFixture {
-  RaceSpec race;
-  std::vector<RunnerSpec> runners;
+  RaceFields race;
+  std::vector<RunnerFields> runners;
 };
 
 // Stores the races through the day-file store as the accumulated import would; returns the
@@ -101,7 +101,7 @@ inline std::vector<std::string> StoreRaces(const fs::path& prog, const std::vect
     const std::string ra = MakeRA(f.race, registered);
     EXPECT_TRUE(store.Store(StoreWriter::Import, ra).stored());
     days.push_back(DayFileName(ra));
-    for (const RunnerSpec& h : f.runners) EXPECT_TRUE(store.Store(StoreWriter::Import, MakeSE(f.race, h)).stored());
+    for (const RunnerFields& h : f.runners) EXPECT_TRUE(store.Store(StoreWriter::Import, MakeSE(f.race, h)).stored());
   }
   EXPECT_TRUE(store.Flush().ok());
   std::sort(days.begin(), days.end());

@@ -33,7 +33,7 @@ std::map<std::string, std::string> SeiFiles(const fs::path& prog) {
   return out;
 }
 
-RaceFixture Race(const std::string& date, int raceNo, std::vector<RunnerSpec> runners, const std::string& venue = "05") {
+RaceFixture Race(const std::string& date, int raceNo, std::vector<RunnerFields> runners, const std::string& venue = "05") {
   RaceFixture f;
   f.race.date = date;
   f.race.venue = venue;
@@ -97,7 +97,7 @@ TEST(PastRunBuilder, RebuildsAreIdempotentAndARebuiltRaceKeepsOneLineWithTheLate
 
 TEST(PastRunBuilder, LinesStayInDateOrderWhenAnOlderRaceIsBuiltLater) {
   TempDir dir;
-  const RunnerSpec a{1, "2005100001", "アルファ"};
+  const RunnerFields a{1, "2005100001", "アルファ"};
   ASSERT_TRUE(BuildPastRunFiles(dir.path(), StoreRaces(dir.path(), {Race("20110507", 3, {a})})).ok);
   ASSERT_TRUE(BuildPastRunFiles(dir.path(), StoreRaces(dir.path(), {Race("20110430", 5, {a}),
                                                                    Race("20110501", 2, {a}, "08")})).ok);
@@ -172,7 +172,7 @@ TEST(PastRunBuilder, BatchBuildWritesTheSameBytesAsMergingOneRaceAtATime) {
   for (int d = 0; d < 3; ++d)
     for (const char* venue : {"05", "08"})
       for (int raceNo = 1; raceNo <= 3; ++raceNo) {
-        std::vector<RunnerSpec> runners;
+        std::vector<RunnerFields> runners;
         for (int h = 1; h <= 6; ++h) {
           const int horse = (id++ * 7) % 23;  // horses recur across races and days
           runners.push_back({h, Fmt("20051000%02d", horse), "ウマ" + std::to_string(horse), Fmt("%02d", (h * 5) % 7),

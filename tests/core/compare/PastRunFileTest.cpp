@@ -43,7 +43,7 @@ TEST(PastRunTime, ReadsMinutesSecondsAndTenths) {
 TEST(PastRunFieldList, PlacedRunnersFirstByPositionThenTheRestInSlotOrder) {
   // 16 registered runners: slot s holds horse s + 1; horse 3 scratched ("00"), horse 9 has no
   // final position (blank); slots 17 and 18 are empty.
-  RaceSpec race;
+  RaceFields race;
   std::vector<std::string> records(kak::kEntries);
   std::array<std::string_view, kak::kEntries> slots{};
   const char* finish[16] = {"05", "01", "00", "02", "03", "04", "06", "07", "  ", "08",
@@ -68,7 +68,7 @@ TEST(PastRunFieldList, PlacedRunnersFirstByPositionThenTheRestInSlotOrder) {
 TEST(PastRunFieldList, EqualKeysAreOrderedByTheEntry) {
   // A dead heat for 2nd, and the unplaced runner of slot 0 against the runner placed 18th (both
   // have the key "18").
-  RaceSpec race;
+  RaceFields race;
   std::vector<std::string> records(kak::kEntries);
   std::array<std::string_view, kak::kEntries> slots{};
   for (int s = 0; s < 18; ++s) {

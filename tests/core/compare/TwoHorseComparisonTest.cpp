@@ -25,7 +25,7 @@ class TwoHorse : public ::testing::Test {
 
   void SetUp() override {
     model_->Reset();
-    RaceSpec race;
+    RaceFields race;
     race.date = std::to_string(kToday);
     model_->RaceRecords.Set(0, MakeRA(race, 18) + "\r\n");
   }
