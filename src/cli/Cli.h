@@ -48,5 +48,6 @@ std::string UsageText();
 // Commands.
 int CmdDays(CliContext& ctx);
 int CmdSettings(CliContext& ctx);
+int CmdLoad(CliContext& ctx);  // LoadCommand.cpp
 
 }  // namespace kv::cli

@@ -13,6 +13,7 @@ namespace {
 const std::array kCommands = {
     CliCommand{"days", "", "list the days with race data, newest first", CmdDays},
     CliCommand{"settings", "", "list every setting with its current value", CmdSettings},
+    CliCommand{"load", "DAY", "load a day (yyyymmdd) and print each race's entry table", CmdLoad},
 };
 
 }  // namespace

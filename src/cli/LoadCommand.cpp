@@ -1,0 +1,51 @@
+// korvane2-cli load DAY: loads a race day as the workbench does and prints, for every race, its
+// race list item and its entry table (tab-separated, heading row first).
+#include <memory>
+#include <ostream>
+
+#include "Cli.h"
+#include "model/DayLoader.h"
+#include "model/RaceDayModel.h"
+#include "text/Cp932.h"
+#include "workbench/EntryTable.h"
+#include "workbench/MainGrids.h"
+
+namespace kv::cli {
+
+int CmdLoad(CliContext& ctx) {
+  if (ctx.args.size() != 1) {
+    ctx.err << UsageText();
+    return kExitUsage;
+  }
+  const std::string dayName = DayNameFromInput(ToCp932(ctx.args[0]));
+  if (dayName.empty()) {
+    ctx.err << "korvane2-cli: DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日: " << ctx.args[0] << '\n';
+    return kExitUsage;
+  }
+  auto day = std::make_unique<RaceDayModel>();
+  const DayLoadResult res =
+      LoadRaceDay(*day, ctx.program.folders.prog, dayName, DayLoadOptions::From(ctx.program.settings), ctx.ui);
+  if (!res.loaded) return kExitFailed;
+
+  MainGrids grids;
+  grids.InitHeadings();
+  for (size_t i = 0; i < res.raceList.size(); ++i) {
+    const int r = res.raceSlots[i];
+    TextGrid& entry = grids.entry;
+    entry.ClearRows(1);
+    entry.SetRowCount(day->RunnerCount(r) + 1);
+    FillEntryTable(entry, *day, r);
+    if (i > 0) ctx.out << '\n';
+    ctx.out << ToUtf8(res.raceList[i]) << '\n';
+    for (int row = 0; row < entry.RowCount(); ++row) {
+      for (int col = 0; col < entry.ColCount(); ++col) {
+        if (col > 0) ctx.out << '\t';
+        ctx.out << ToUtf8(entry.At(row, col));
+      }
+      ctx.out << '\n';
+    }
+  }
+  return kExitOk;
+}
+
+}  // namespace kv::cli
