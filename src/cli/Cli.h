@@ -48,6 +48,7 @@ std::string UsageText();
 // Commands.
 int CmdDays(CliContext& ctx);
 int CmdSettings(CliContext& ctx);
+int CmdExport(CliContext& ctx);
 int CmdLoad(CliContext& ctx);  // LoadCommand.cpp
 
 }  // namespace kv::cli

@@ -70,6 +70,15 @@ std::string CsvWriteFailedMessage(const fs::path& path, const std::string& utf8R
   return J("CSVファイルを書き込めませんでした。") + "\r\n" + ToCp932(path.string()) + "\r\n" + ToCp932(utf8Reason);
 }
 
+FileResult WritePointRateCsv(const RaceDayModel& day, std::span<const int> raceSlots, PointRateCsv kind,
+                             const fs::path& target) {
+  if (target.has_parent_path()) {
+    FileResult f = MakeFolder(target.parent_path());
+    if (!f) return f;
+  }
+  return WriteFileAtomic(target, CsvText(PointRateCsvLines(day, raceSlots, kind)));
+}
+
 CsvExportResult ExportPointRateCsv(const RaceDayModel& day, std::span<const int> raceSlots, const fs::path& progDir,
                                    PointRateCsv kind) {
   CsvExportResult res;
@@ -79,10 +88,8 @@ CsvExportResult ExportPointRateCsv(const RaceDayModel& day, std::span<const int>
     res.message = NotEnoughDataMessage();
     return res;
   }
-  const fs::path folder = CsvFolder(progDir);
-  res.path = folder / PointRateCsvFileName(day.Race(*first), kind);
-  FileResult w = MakeFolder(folder);
-  if (w) w = WriteFileAtomic(res.path, CsvText(PointRateCsvLines(day, raceSlots, kind)));
+  res.path = CsvFolder(progDir) / PointRateCsvFileName(day.Race(*first), kind);
+  const FileResult w = WritePointRateCsv(day, raceSlots, kind, res.path);
   if (!w) {
     res.message = CsvWriteFailedMessage(res.path, w.error);
     return res;

@@ -48,6 +48,10 @@ struct CsvExportResult {
 // "以下のCSVファイルを出力しました。" + CR LF + the full path.
 std::string CsvWrittenMessage(const fs::path& path);
 
+// Writes the point-rate lines of the races to target, creating its folder when missing.
+FileResult WritePointRateCsv(const RaceDayModel& day, std::span<const int> raceSlots, PointRateCsv kind,
+                             const fs::path& target);
+
 // Writes the point-rate file of the day into the program folder's CSV folder (created when
 // missing), named by the first race of raceSlots. An empty race list or a file error writes
 // nothing usable and says why in message.
