@@ -1,8 +1,10 @@
 #include "app/Files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -62,6 +64,79 @@ FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
     ::close(dfd);
   }
   return {};
+}
+
+namespace {
+
+fs::path TempPathFor(const fs::path& path) {
+  static std::atomic<unsigned> counter{0};
+  fs::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  return dir / ("." + path.filename().string() + ".btmp" + std::to_string(::getpid()) + "_" +
+                std::to_string(counter++));
+}
+
+// Syncs every file system that holds one of the folders (once per device). False when a sync
+// failed.
+bool SyncFileSystems(const std::vector<fs::path>& folders) {
+  std::vector<dev_t> done;
+  bool ok = true;
+  for (const fs::path& folder : folders) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) continue;
+    if (std::find(done.begin(), done.end(), st.st_dev) != done.end()) continue;
+    done.push_back(st.st_dev);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (::syncfs(fd) != 0) ok = false;
+    ::close(fd);
+  }
+  return ok;
+}
+
+}  // namespace
+
+std::vector<FileResult> WriteFilesAtomic(const std::vector<FileWrite>& writes) {
+  std::vector<FileResult> results(writes.size());
+  std::vector<fs::path> temps(writes.size());
+  std::vector<fs::path> folders;
+  for (size_t i = 0; i < writes.size(); ++i) {
+    const fs::path& path = writes[i].path;
+    const fs::path tmp = TempPathFor(path);
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      results[i] = FileResult::Fail(Why(tmp, "cannot create"));
+      continue;
+    }
+    const bool written = WriteAll(fd, writes[i].bytes);
+    if (::close(fd) != 0 || !written) {
+      results[i] = FileResult::Fail(Why(path, "cannot write"));
+      ::unlink(tmp.c_str());
+      continue;
+    }
+    temps[i] = tmp;
+    fs::path dir = path.parent_path();
+    folders.push_back(dir.empty() ? fs::path(".") : dir);
+  }
+  // The new contents are on disk before any old file is replaced.
+  if (!SyncFileSystems(folders)) {
+    for (size_t i = 0; i < writes.size(); ++i)
+      if (!temps[i].empty()) {
+        results[i] = FileResult::Fail(Why(writes[i].path, "cannot write"));
+        ::unlink(temps[i].c_str());
+        temps[i].clear();
+      }
+    return results;
+  }
+  for (size_t i = 0; i < writes.size(); ++i) {
+    if (temps[i].empty()) continue;
+    if (::rename(temps[i].c_str(), writes[i].path.c_str()) != 0) {
+      results[i] = FileResult::Fail(Why(writes[i].path, "cannot replace"));
+      ::unlink(temps[i].c_str());
+    }
+  }
+  SyncFileSystems(folders);  // the renames
+  return results;
 }
 
 FileResult ReadFile(const fs::path& path, std::string& out) {

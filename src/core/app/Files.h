@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -20,6 +21,18 @@ struct FileResult {
 // flushed and fsynced, renamed over the target, and the folder is fsynced. On any failure
 // the old file stays whole and the temporary file is removed.
 FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes);
+
+// One file of a batch write.
+struct FileWrite {
+  fs::path path;
+  std::string bytes;
+};
+
+// Replaces several files, each one atomically as WriteFileAtomic does, but with one flush of the
+// file system for the whole batch instead of two per file: every temporary file is written, the
+// file system is synced once, each temporary file is renamed over its target, and the file system
+// is synced again. One result per write, in order; a failed write leaves its old file whole.
+std::vector<FileResult> WriteFilesAtomic(const std::vector<FileWrite>& writes);
 
 // Whole file into out. A missing file is an error (callers that accept it check exists first).
 FileResult ReadFile(const fs::path& path, std::string& out);

@@ -1,6 +1,8 @@
 #include "compare/PredictionFile.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <system_error>
 
 #include "compare/PastRunFile.h"
@@ -57,22 +59,48 @@ std::string PredictionLine(std::string_view raceKey, const TRaceAnalysis& ra, in
   return line;
 }
 
-FileResult MergePredictionLine(const fs::path& path, std::string_view line) {
-  std::vector<std::string> lines;
+namespace {
+
+// The lines of a prediction file (none when it is missing); false with error set when the file
+// is damaged or unreadable.
+bool LoadPredictionLines(const fs::path& path, std::vector<std::string>& lines, std::string& error) {
   const RecordFile file = ReadPredictionRecords(path);
-  if (!file.ok() && !file.missing()) return FileResult::Fail(ToUtf8(file.error()));
+  if (!file.ok() && !file.missing()) {
+    error = ToUtf8(file.error());
+    return false;
+  }
   lines.reserve(file.size() + 1);
   for (size_t n = 0; n < file.size(); ++n) lines.emplace_back(file.Line(n));
-  // The same rule as a past-run file: keyed by the race key in positions 1-16.
-  MergePastRunLine(lines, line);
+  return true;
+}
+
+FileResult MakeFolder(const fs::path& path) {
   std::error_code ec;
   fs::create_directories(path.parent_path(), ec);
   if (ec) return FileResult::Fail("cannot create " + path.parent_path().string() + ": " + ec.message());
+  return {};
+}
+
+}  // namespace
+
+FileResult MergePredictionLine(const fs::path& path, std::string_view line) {
+  std::vector<std::string> lines;
+  std::string error;
+  if (!LoadPredictionLines(path, lines, error)) return FileResult::Fail(error);
+  // The same rule as a past-run file: keyed by the race key in positions 1-16.
+  MergePastRunLine(lines, line);
+  if (FileResult r = MakeFolder(path); !r) return r;
   return WriteFileAtomic(path, LineBytes(lines));
 }
 
 PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder) {
   PredictionWriteResult res;
+  // Every file is merged in memory first (a horse met twice keeps both lines), then all are
+  // replaced in one batch: one flush of the disk for the day instead of one per horse.
+  std::vector<fs::path> paths;
+  std::vector<std::vector<std::string>> contents;
+  std::map<fs::path, size_t> byPath;
+  std::set<fs::path> failed;
   for (int r = 0; r < kMaxRaces; ++r) {
     const std::string_view ra = day.Race(r);
     if (day.IsRaceSlotEmpty(r)) continue;
@@ -84,13 +112,33 @@ PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& 
       const std::string_view id = Fld(day.Entry(r, k), kSE_HorseId);
       if (IsBlank(id)) continue;
       const fs::path path = PredictionPath(programFolder, id);
-      if (path.empty()) continue;  // not a horse ID: it never becomes a path
-      const FileResult w = MergePredictionLine(path, PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
-      if (w)
-        ++res.filesWritten;
-      else
-        res.errors.push_back(ToCp932(w.error));
+      if (path.empty() || failed.count(path)) continue;  // not a horse ID: it never becomes a path
+      auto [it, added] = byPath.try_emplace(path, paths.size());
+      if (added) {
+        std::vector<std::string> lines;
+        std::string error;
+        FileResult folder;
+        if (!LoadPredictionLines(path, lines, error) || !(folder = MakeFolder(path))) {
+          res.errors.push_back(ToCp932(error.empty() ? folder.error : error));
+          failed.insert(path);
+          byPath.erase(it);
+          continue;
+        }
+        paths.push_back(path);
+        contents.push_back(std::move(lines));
+      }
+      MergePastRunLine(contents[it->second], PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
     }
+  }
+  std::vector<FileWrite> writes;
+  writes.reserve(paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) writes.push_back({paths[i], LineBytes(contents[i])});
+  const std::vector<FileResult> results = WriteFilesAtomic(writes);
+  for (const FileResult& w : results) {
+    if (w)
+      ++res.filesWritten;
+    else
+      res.errors.push_back(ToCp932(w.error));
   }
   std::sort(res.dayNames.begin(), res.dayNames.end());
   res.dayNames.erase(std::unique(res.dayNames.begin(), res.dayNames.end()), res.dayNames.end());
