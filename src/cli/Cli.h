@@ -48,7 +48,8 @@ std::string UsageText();
 // Commands.
 int CmdDays(CliContext& ctx);
 int CmdSettings(CliContext& ctx);
-int CmdExport(CliContext& ctx);
 int CmdLoad(CliContext& ctx);  // LoadCommand.cpp
+int CmdExport(CliContext& ctx);
+int CmdImport(CliContext& ctx);  // ImportCommand.cpp
 
 }  // namespace kv::cli

@@ -13,10 +13,12 @@ namespace {
 const std::array kCommands = {
     CliCommand{"days", "", "list the days with race data, newest first", CmdDays},
     CliCommand{"settings", "", "list every setting with its current value", CmdSettings},
+    CliCommand{"load", "DAY", "load a day (yyyymmdd) and print each race's entry table", CmdLoad},
     CliCommand{"export", "ptr|ptj|verify DAY [--out FILE]",
                "load and compare the day, write its point-win-rate (ptr), point-rank (ptj) or verification CSV",
                CmdExport},
-    CliCommand{"load", "DAY", "load a day (yyyymmdd) and print each race's entry table", CmdLoad},
+    CliCommand{"import", "[--setup] [--from \"yyyy/mm/dd hh:nn:ss\"] [--no-odds]",
+               "import accumulated JV-Data from the JV-Link feed and rebuild the past-run files", CmdImport},
 };
 
 }  // namespace

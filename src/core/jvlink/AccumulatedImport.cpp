@@ -151,6 +151,7 @@ void AccumulatedImport::Start() {
   filesRead_ = 0;
   rejected_ = 0;
   readCount_ = downloadCount_ = 0;
+  outcome_ = Outcome::Failed;  // until it is known to have ended otherwise
   shownFailure_.clear();
   logFailed_ = false;
 
@@ -168,6 +169,7 @@ void AccumulatedImport::Start() {
 
   static const std::string kNothingNewer = J("最新のデータがありません。");
   if (open.code == -1) {
+    outcome_ = Outcome::NothingNewer;
     ui_.Info(kNothingNewer);
     CloseReadCycle();
     return;
@@ -178,6 +180,7 @@ void AccumulatedImport::Start() {
     return;
   }
   if (readCount_ <= 0) {
+    outcome_ = Outcome::NothingNewer;
     ui_.Info(kNothingNewer);
     CloseReadCycle();
     return;
@@ -231,6 +234,7 @@ void AccumulatedImport::Cancel() {
   SetTimer(false);
   jv_.JVCancel();
   cancelled_ = true;
+  if (Busy()) outcome_ = Outcome::Cancelled;
   static const std::string kCancelled = J("JVCancel:キャンセルされました");
   ui_.Info(kCancelled);
   SetStatus(kCancelled);
@@ -289,6 +293,7 @@ void AccumulatedImport::Finish(bool flushed) {
   }
   SetBar(ImportBar::PastRun, 0, GetBar(ImportBar::PastRun).maximum);
   SetStatus(J("データ作成が完了しました。"));
+  if (!cancelled_) outcome_ = Outcome::Completed;
   if (rejected_ > 0)
     ui_.Warning(J("取込めないレコードが") + Fmt("%d", rejected_) + J("件ありました。理由は") + kErrorLogFileName +
                 J("に記録しました。"));

@@ -78,6 +78,8 @@ class ImportView {
 class AccumulatedImport {
  public:
   enum class Phase { Idle, Downloading, Reading };
+  // How the last import ended.
+  enum class Outcome { NotRun, NothingNewer, Completed, Cancelled, Failed };
   struct BarState {
     int position = 0;
     int maximum = 100;
@@ -118,6 +120,7 @@ class AccumulatedImport {
 
   // ---- state ----
   Phase GetPhase() const { return phase_; }
+  Outcome GetOutcome() const { return outcome_; }
   bool Busy() const { return phase_ != Phase::Idle; }
   bool PollTimerRunning() const { return timer_; }
   bool Cancelled() const { return cancelled_; }
@@ -168,6 +171,7 @@ class AccumulatedImport {
   bool finalOdds_ = true;
 
   Phase phase_ = Phase::Idle;
+  Outcome outcome_ = Outcome::NotRun;
   bool timer_ = false;
   bool cancelled_ = false;
   bool asking_ = false;  // the cancel question is open

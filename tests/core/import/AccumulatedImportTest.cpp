@@ -214,6 +214,8 @@ TEST_F(ImportFixture, OpenWithoutAnythingToReadIsToldAndClosed) {
     EXPECT_EQ(ui.Texts(Kind::Busy), (std::vector<std::string>{"1", "0"}));
     EXPECT_FALSE(imp->Busy());
     EXPECT_FALSE(imp->PollTimerRunning());
+    EXPECT_EQ(imp->GetOutcome(), c.open.code == -1 || c.open.code == 0 ? AccumulatedImport::Outcome::NothingNewer
+                                                                       : AccumulatedImport::Outcome::Failed);
   }
   EXPECT_EQ(LastTime(), "2011/04/29 10:00:00");
 }
@@ -274,6 +276,7 @@ TEST_F(ImportFixture, NoDownloadReadsAtOnceStoresAndWritesLastTime) {
 
   EXPECT_EQ(LastTime(), "2011/05/02 18:00:00");
   EXPECT_EQ(imp->FromDateText(), "2011/05/02 18:00:00");
+  EXPECT_EQ(imp->GetOutcome(), AccumulatedImport::Outcome::Completed);
   EXPECT_EQ(imp->GetBar(ImportBar::Download).position, 0);
   EXPECT_EQ(imp->GetBar(ImportBar::Reading).position, 0);
   EXPECT_EQ(imp->GetBar(ImportBar::PastRun).position, 0);
@@ -339,6 +342,7 @@ TEST_F(ImportFixture, ReadErrorKeepsStoredRecordsButNotLastTime) {
   EXPECT_FALSE(fs::exists(PastRunPath(dir.path(), "2008100001")));  // no build
   EXPECT_EQ(LastTime(), "2011/04/29 10:00:00");
   EXPECT_FALSE(view.Has(view.status, J("データ作成が完了しました。")));
+  EXPECT_EQ(imp->GetOutcome(), AccumulatedImport::Outcome::Failed);
 }
 
 TEST_F(ImportFixture, BlankOrZeroTimeStampLeavesLastTime) {
@@ -457,6 +461,7 @@ TEST_F(ImportFixture, CancelWhileReadingStopsKeepsRecordsAndClosesOnce) {
   EXPECT_EQ(view.status.back(), J("JVCancel:キャンセルされました"));
   EXPECT_TRUE(fs::exists(Data("2011年04月30日東京.jvSEr")));
   EXPECT_EQ(LastTime(), "2011/04/29 10:00:00");
+  EXPECT_EQ(imp->GetOutcome(), AccumulatedImport::Outcome::Cancelled);
 
   // The next import clears the flag.
   ui.onProcessMessages = nullptr;
@@ -493,4 +498,50 @@ TEST_F(ImportFixture, StartWhileRunningIsIgnored) {
   imp->Start();
   imp->Start();
   EXPECT_EQ(jv.CountCalls("JVOpen"), 1);
+}
+
+// ---- a real race -----------------------------------------------------------------------------
+
+// Set 4 of the reference records: 2011-04-30 Niigata R1, RA + all 11 SE of kind 7, HR, O1-O5.
+TEST_F(ImportFixture, RealRaceBecomesDayFilesAndPastRunFiles) {
+  const fs::path records = fs::path(KORVANE_REFDATA) / "records";
+  if (!fs::exists(records)) GTEST_SKIP() << "no reference records";
+  auto rec = [&](const std::string& name) {
+    std::string bytes;
+    EXPECT_TRUE(ReadFile(records / (name + ".txt"), bytes)) << name;
+    return bytes;
+  };
+  std::vector<std::string> ids;
+  OpenReads(3);
+  jv.AddRecord(rec("RA_2"));
+  for (int i = 2; i <= 12; ++i) {
+    std::string se = rec("SE_" + std::to_string(i));
+    ids.push_back(FldStr(se, kSE_HorseId));
+    jv.AddRecord(se);
+  }
+  jv.AddReadCode(-1);
+  jv.AddRecord(rec("HR_2"));
+  jv.AddReadCode(-1);
+  for (int t = 1; t <= 5; ++t) jv.AddRecord(rec("O" + std::to_string(t) + "_2"));
+  jv.AddReadCode(-1);
+  jv.AddReadCode(0);
+  imp->Start();
+
+  ASSERT_EQ(view.status.back(), J("データ作成が完了しました。"));
+  EXPECT_EQ(imp->RejectedRecords(), 0);
+  EXPECT_EQ(imp->FinalResultsDays(), std::vector<std::string>{J("2011年04月30日.jvRA")});
+  EXPECT_EQ(fs::file_size(Data("2011年04月30日.jvRA")), 1272u);
+  EXPECT_EQ(fs::file_size(Data("2011年04月30日新潟.jvSEr")), 216u * 555u);
+  EXPECT_EQ(fs::file_size(Data("2011年04月30日.jvHR")), 719u);
+  for (int t = 1; t <= 5; ++t) EXPECT_TRUE(fs::exists(Data("2011年04月30日.jvO" + std::to_string(t)))) << t;
+  EXPECT_EQ(view.made.front(), J("開催:2011年04月30日新潟01R"));
+  EXPECT_EQ(view.made.back(), J("3連複確定ｵｯｽﾞ:01R/2011年04月30日.jvO5"));
+
+  ASSERT_EQ(ids.size(), 11u);
+  for (const std::string& id : ids) {
+    const fs::path p = PastRunPath(dir.path(), id);
+    ASSERT_TRUE(fs::exists(p)) << id;
+    EXPECT_EQ(fs::file_size(p), 826u) << id;
+  }
+  EXPECT_EQ(LastTime(), "2011/05/02 18:00:00");
 }

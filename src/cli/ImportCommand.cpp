@@ -1,0 +1,132 @@
+// korvane2-cli import: the accumulated-data import of the "ＪＶデータ取込" dialog on a terminal,
+// run by the same controller over this platform's JV-Link (the feed folder of the settings).
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <ostream>
+#include <thread>
+
+#include "Cli.h"
+#include "jvlink/AccumulatedImport.h"
+#include "jvlink/StartupChecks.h"
+#include "text/Cp932.h"
+#include "workbench/FeedJVLink.h"
+
+namespace kv::cli {
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+
+// The dialog's lines on the terminal: every status line and the build's completion text.
+// ("作成データ" changes with every record and is left out.)
+class TerminalImportView : public ImportView {
+ public:
+  explicit TerminalImportView(std::ostream& out) : out_(out) {}
+  void StatusLine(const std::string& text) override { out_ << ToUtf8(text) << '\n' << std::flush; }
+  void BuildDoneLine(const std::string& text) override { out_ << ToUtf8(text) << '\n' << std::flush; }
+
+ private:
+  std::ostream& out_;
+};
+
+// The terminal's ports, with Ctrl-C standing for the cancel button: it is noticed wherever the
+// import lets pending messages run.
+class InterruptibleUi : public UiPort {
+ public:
+  explicit InterruptibleUi(UiPort& inner) : inner_(inner) {}
+  AccumulatedImport* import = nullptr;
+
+  void CheckInterrupt() {
+    if (!gInterrupted || !import) return;
+    gInterrupted = 0;
+    import->Cancel();
+  }
+
+  void Info(const std::string& t) override { inner_.Info(t); }
+  void Warning(const std::string& t) override { inner_.Warning(t); }
+  void Plain(const std::string& t) override { inner_.Plain(t); }
+  bool AskYesNo(const std::string& t) override { return inner_.AskYesNo(t); }
+  void Beep() override { inner_.Beep(); }
+  void Status(const std::string& t) override { inner_.Status(t); }
+  void ProgressShow(const std::string& h) override { inner_.ProgressShow(h); }
+  void ProgressDetail(const std::string& d) override { inner_.ProgressDetail(d); }
+  void ProgressBar(int p, int m) override { inner_.ProgressBar(p, m); }
+  void ProgressHide() override { inner_.ProgressHide(); }
+  void BusyCursor(bool on) override { inner_.BusyCursor(on); }
+  void ProcessMessages() override {
+    inner_.ProcessMessages();
+    CheckInterrupt();
+  }
+
+ private:
+  UiPort& inner_;
+};
+
+int ImportUsage(CliContext& ctx, const std::string& why) {
+  ctx.err << "import: " << why << '\n' << UsageText();
+  return kExitUsage;
+}
+
+}  // namespace
+
+int CmdImport(CliContext& ctx) {
+  bool setup = false, noOdds = false;
+  std::optional<DateTime> from;
+  for (size_t i = 0; i < ctx.args.size(); ++i) {
+    const std::string& a = ctx.args[i];
+    if (a == "--setup") {
+      setup = true;
+    } else if (a == "--no-odds") {
+      noOdds = true;
+    } else if (a == "--from" || a.starts_with("--from=")) {
+      std::string text;
+      if (a == "--from") {
+        if (i + 1 >= ctx.args.size()) return ImportUsage(ctx, "--from needs \"yyyy/mm/dd hh:nn:ss\"");
+        text = ctx.args[++i];
+      } else {
+        text = a.substr(7);
+      }
+      from = ParseLastTime(text);
+      if (!from) return ImportUsage(ctx, "not a date and time \"yyyy/mm/dd hh:nn:ss\": " + text);
+    } else {
+      return ImportUsage(ctx, "unknown argument: " + a);
+    }
+  }
+
+  std::unique_ptr<JVLink> jv = MakeFeedJVLink(ctx.program.settings);
+  InterruptibleUi ui(ctx.ui);
+  if (!CheckJVLinkPresent(*jv, ui)) return kExitFailed;
+  if (InitJVLink(*jv, ui) != 0) return kExitFailed;
+
+  AccumulatedImport imp(ctx.program.settings, ui, ctx.clock, *jv);
+  TerminalImportView view(ctx.out);
+  imp.SetView(&view);
+  ui.import = &imp;
+  imp.Open();
+  if (setup) imp.SetSetupData(true);
+  if (from) imp.SetFromDate(*from);
+  if (noOdds) imp.SetFinalOdds(false, /*remember=*/false);
+
+  gInterrupted = 0;
+  auto previous = std::signal(SIGINT, OnInterrupt);
+  imp.Start();
+  while (imp.PollTimerRunning()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kImportPollIntervalMs));
+    ui.CheckInterrupt();
+    imp.PollStatus();
+  }
+  std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
+
+  switch (imp.GetOutcome()) {
+    case AccumulatedImport::Outcome::Completed:
+    case AccumulatedImport::Outcome::NothingNewer:
+      return kExitOk;
+    default:
+      return kExitFailed;
+  }
+}
+
+}  // namespace kv::cli
