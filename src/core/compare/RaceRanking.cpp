@@ -5,6 +5,7 @@
 
 #include "app/Settings.h"
 #include "compare/TwoHorseComparison.h"
+#include "odds/OddsLoader.h"
 #include "text/Field.h"
 #include "text/Format.h"
 #include "vocab/Combination.h"
@@ -115,6 +116,14 @@ void RankWins(RaceDayModel& day, double ceiling) {
     if (day.IsRaceSlotEmpty(r)) continue;
     RankRaceWins(day.RaceAnalysis(r), day.OutData(r), day.RunnerCount(r), ceiling);
   }
+}
+
+void InstallWinRankingAfterOddsLoads() {
+  SetWinRankingHook([](RaceDayModel& day) {
+    Settings settings(day.ProgDir);
+    settings.Load();  // a missing or unreadable file gives the default ceiling
+    RankWins(day, OddsCeiling(settings));
+  });
 }
 
 }  // namespace kv

@@ -68,4 +68,9 @@ void RankRaceWins(TRaceAnalysis& ra, const TOutData& out, int runners, double ce
 // It runs after the all-race run and after every odds load, so the reverse ranks follow the odds.
 void RankWins(RaceDayModel& day, double ceiling);
 
+// Makes every odds load end with the win ranking of its day, on the ceiling stored in the
+// settings of the day's program folder (day.ProgDir) at that moment. Holds no pointer to
+// anything, so it may be installed once and stay.
+void InstallWinRankingAfterOddsLoads();
+
 }  // namespace kv

@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "compare/RaceRanking.h"
 #include "model/RaceDayModel.h"
+#include "odds/OddsLoader.h"
 
 using namespace kv;
 
@@ -167,4 +168,27 @@ TEST(WinRanking, RanksEveryRaceOfTheDayOnTheCeilingSetting) {
   RankWins(*day, 4.9);
   EXPECT_EQ(day->RaceAnalysis(3).WinsRevRank[1], 0);
   EXPECT_EQ(day->RaceAnalysis(3).WinsRank[1], 1);
+}
+
+TEST(WinRanking, OddsLoadsEndWithTheWinRankingOnTheStoredCeiling) {
+  kv::test::TempDir dir;
+  Settings settings(dir.path());
+  ASSERT_TRUE(settings.Load());
+  ASSERT_TRUE(settings.WriteText("OddsSpan", "ceil", "3.0"));
+  auto day = std::make_unique<RaceDayModel>();
+  day->Reset();
+  day->ProgDir = dir.path();
+  day->DayFilePath = dir.path() / "DATA" / "none.jvRA";  // no odds files: the tables stay empty
+  std::string ra(kRecLenRA, ' ');
+  PutFld(ra, kHdr_Year, "2011");
+  PutFld(ra, kRA_Entered, "02");
+  day->RaceRecords.Set(0, ra);
+  day->RaceAnalysis(0).Wins[0] = 1;
+  day->RaceAnalysis(0).WinsRevRank[0] = 5;  // stale: the odds are gone, so is the reverse rank
+  InstallWinRankingAfterOddsLoads();
+  day->OddsRace = 0;
+  LoadOdds(*day);
+  SetWinRankingHook(nullptr);
+  EXPECT_EQ(day->RaceAnalysis(0).WinsRank[0], 1);
+  EXPECT_EQ(day->RaceAnalysis(0).WinsRevRank[0], 0);
 }
