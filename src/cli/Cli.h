@@ -52,4 +52,7 @@ int CmdLoad(CliContext& ctx);  // LoadCommand.cpp
 int CmdExport(CliContext& ctx);
 int CmdImport(CliContext& ctx);  // ImportCommand.cpp
 
+int CmdAnalyse(CliContext& ctx);      // AnalyseCommands.cpp
+int CmdUnprocessed(CliContext& ctx);  // AnalyseCommands.cpp
+
 }  // namespace kv::cli

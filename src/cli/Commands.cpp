@@ -19,6 +19,12 @@ const std::array kCommands = {
                CmdExport},
     CliCommand{"import", "[--setup] [--from \"yyyy/mm/dd hh:nn:ss\"] [--no-odds]",
                "import accumulated JV-Data from the JV-Link feed and rebuild the past-run files", CmdImport},
+    CliCommand{"analyse", "DAY",
+               "load the day, run the all-race comparison (writing the predictions) and print every "
+               "runner's wins, losses, rates and ranks",
+               CmdAnalyse},
+    CliCommand{"unprocessed", "YEAR [--run]", "list the days of a year never analysed, or (--run) analyse them",
+               CmdUnprocessed},
 };
 
 }  // namespace

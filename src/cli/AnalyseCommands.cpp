@@ -1,0 +1,137 @@
+// korvane2-cli analyse DAY: loads the day, runs the all-race comparison (writing the prediction
+// files and the processed-days list as the workbench does) and prints every runner's wins,
+// losses, rates and five ranks, tab-separated.
+// korvane2-cli unprocessed YEAR [--run]: lists the days of a year that were never analysed, or
+// loads and analyses them, oldest first.
+#include <memory>
+#include <ostream>
+
+#include "Cli.h"
+#include "compare/AllRaceRun.h"
+#include "compare/RaceRanking.h"
+#include "compare/UnprocessedDays.h"
+#include "model/DayLoader.h"
+#include "model/RaceDayModel.h"
+#include "text/Cp932.h"
+#include "text/Field.h"
+#include "text/Format.h"
+
+namespace kv::cli {
+
+namespace {
+
+// The terminal's port without the per-runner and per-pair progress lines.
+class QuietUi : public UiPort {
+ public:
+  explicit QuietUi(UiPort& ui) : ui_(ui) {}
+  void Info(const std::string& t) override { ui_.Info(t); }
+  void Warning(const std::string& t) override { ui_.Warning(t); }
+  void Plain(const std::string& t) override { ui_.Plain(t); }
+  bool AskYesNo(const std::string& t) override { return ui_.AskYesNo(t); }
+  void Beep() override { ui_.Beep(); }
+  void Status(const std::string& t) override { ui_.Status(t); }
+  void ProgressShow(const std::string&) override {}
+  void ProgressDetail(const std::string&) override {}
+  void ProgressBar(int, int) override {}
+  void ProgressHide() override {}
+  void BusyCursor(bool) override {}
+  void ProcessMessages() override {}
+
+ private:
+  UiPort& ui_;
+};
+
+std::string Rate(double r) { return r < 0 ? std::string() : Fmt("%.3f", r); }
+std::string Rank(int n) { return n > 0 ? Fmt("%d", n) : std::string(); }
+
+// Loads a day and runs the all-race run on it. False when the load stopped or a past-run file
+// could not be read (the reason was shown).
+bool LoadAndAnalyse(CliContext& ctx, UiPort& ui, RaceDayModel& day, const std::string& dayName,
+                    DayLoadResult* loaded = nullptr) {
+  DayLoadResult res = LoadRaceDay(day, ctx.program.folders.prog, dayName, DayLoadOptions::From(ctx.program.settings), ui);
+  if (loaded) *loaded = res;
+  if (!res.loaded) return false;
+  return RunAllRaces(day, ctx.program.settings, ui).compared;
+}
+
+}  // namespace
+
+int CmdAnalyse(CliContext& ctx) {
+  if (ctx.args.size() != 1) {
+    ctx.err << UsageText();
+    return kExitUsage;
+  }
+  const std::string dayName = DayNameFromInput(ToCp932(ctx.args[0]));
+  if (dayName.empty()) {
+    ctx.err << "korvane2-cli: DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日: " << ctx.args[0] << '\n';
+    return kExitUsage;
+  }
+  InstallWinRankingAfterOddsLoads();
+  QuietUi ui(ctx.ui);
+  auto day = std::make_unique<RaceDayModel>();
+  DayLoadResult loaded;
+  if (!LoadAndAnalyse(ctx, ui, *day, dayName, &loaded)) return kExitFailed;
+
+  ctx.out << "race\thorse\tname\twins\tlosses\twin_rate\tpoint_wins\tpoint_losses\tpoint_win_rate"
+             "\twin_rate_rank\tpoint_win_rate_rank\twins_rank\twins_rev_rank\tpoint_wins_rev_rank\n";
+  for (size_t i = 0; i < loaded.raceSlots.size(); ++i) {
+    const int r = loaded.raceSlots[i];
+    const TRaceAnalysis& a = day->RaceAnalysis(r);
+    const std::string race = ToUtf8(loaded.raceList[i]);
+    for (int k = 0; k < day->RunnerCount(r); ++k) {
+      const std::string name = ToUtf8(std::string(Trim(Fld(day->Entry(r, k), kSE_HorseName18))));
+      ctx.out << race << '\t' << k + 1 << '\t' << name << '\t' << a.Wins[k] << '\t' << a.Losses[k] << '\t'
+              << Rate(a.WinRate[k]) << '\t' << a.PointWins[k] << '\t' << a.PointLosses[k] << '\t'
+              << Rate(a.PointWinRate[k]) << '\t' << Rank(a.WinRateRank[k]) << '\t' << Rank(a.PointWinRateRank[k])
+              << '\t' << Rank(a.WinsRank[k]) << '\t' << Rank(a.WinsRevRank[k]) << '\t'
+              << Rank(a.PointWinsRevRank[k]) << '\n';
+    }
+  }
+  return kExitOk;
+}
+
+int CmdUnprocessed(CliContext& ctx) {
+  const auto& a = ctx.args;
+  const bool run = a.size() == 2 && a[1] == "--run";
+  if (a.empty() || a.size() > 2 || (a.size() == 2 && !run)) {
+    ctx.err << UsageText();
+    return kExitUsage;
+  }
+  const int thisYear = ctx.clock.Now().year;
+  const int year = ParseInt(a[0]);
+  if (a[0].size() != 4 || year < kFirstUnprocessedYear || year > thisYear) {
+    ctx.err << "korvane2-cli: YEAR is a year from " << kFirstUnprocessedYear << " to " << thisYear << ": " << a[0]
+            << '\n';
+    return kExitUsage;
+  }
+  if (run) {
+    if (auto refusal = UnprocessedMenuRefusal(ctx.program.settings)) {
+      ctx.ui.Info(*refusal);
+      return kExitFailed;
+    }
+  }
+  const fs::path& prog = ctx.program.folders.prog;
+  const UnprocessedDaysQuery q = QueryUnprocessedDays(prog, ListDays(ctx.program.folders.data), year);
+  if (!q.readError.empty()) ctx.ui.Warning(ToCp932(q.readError));
+  if (q.days.empty()) {
+    ctx.ui.Info(q.none);
+    return kExitOk;
+  }
+  if (!run) {
+    for (const std::string& d : q.days) ctx.out << ToUtf8(d) << '\n';
+    return kExitOk;
+  }
+  InstallWinRankingAfterOddsLoads();
+  QuietUi ui(ctx.ui);
+  auto day = std::make_unique<RaceDayModel>();
+  int failed = 0;
+  ProcessUnprocessedDays(q.days, ctx.ui, [&](const std::string& dayName) {
+    const bool ok = LoadAndAnalyse(ctx, ui, *day, dayName);
+    ctx.out << ToUtf8(dayName) << (ok ? "\tanalysed" : "\tnot analysed") << '\n';
+    failed += !ok;
+    return ok;
+  });
+  return failed == 0 ? kExitOk : kExitFailed;
+}
+
+}  // namespace kv::cli
