@@ -55,4 +55,7 @@ int CmdImport(CliContext& ctx);  // ImportCommand.cpp
 int CmdAnalyse(CliContext& ctx);      // AnalyseCommands.cpp
 int CmdUnprocessed(CliContext& ctx);  // AnalyseCommands.cpp
 
+int CmdBets(CliContext& ctx);  // BetsCommands.cpp
+int CmdVote(CliContext& ctx);  // BetsCommands.cpp
+
 }  // namespace kv::cli

@@ -25,6 +25,14 @@ const std::array kCommands = {
                CmdAnalyse},
     CliCommand{"unprocessed", "YEAR [--run]", "list the days of a year never analysed, or (--run) analyse them",
                CmdUnprocessed},
+    CliCommand{"bets", "DAY N [--set NAME] [--mode 0-3] [--amount YEN] [--multi none|multi,12,23,13]",
+               "load and compare the day, select its N-th race and print the eight bet tables with stakes "
+               "and the summary",
+               CmdBets},
+    CliCommand{"vote", "DAY N --type TAN|FUKU|WAKU|UMAFUKU|WIDE|UMATAN|SANFUKU|SANTAN [options of bets]",
+               "as bets, then write that bet type's vote file into the plug-in's kaime folder (the plug-in "
+               "is not started)",
+               CmdVote},
 };
 
 }  // namespace

@@ -51,6 +51,10 @@ class BetWindowState {
   // The user chose a mode: writes "KaimeSet"/"HaibunSet", then allocates and evaluates again.
   void ChooseMode(AllocationMode mode, Settings& settings, const RaceDayModel& day, int race);
   AllocationMode Mode() const { return mode_; }
+  // The mode and the options for this state only (nothing written, nothing rebuilt): a CLI run
+  // that overrides the stored choice.
+  void SetMode(AllocationMode mode) { mode_ = mode; }
+  void SetOptions(const MultiOptions& options) { options_ = options; }
 
   // The user clicked a multi option: writes it, then rebuilds.
   void ChangeOptions(const MultiOptions& options, Settings& settings, const RaceDayModel& day, int race,

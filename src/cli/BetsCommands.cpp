@@ -1,0 +1,266 @@
+// korvane2-cli bets DAY N: loads and compares the day, selects its N-th race (the race list order
+// that `load` prints) as the workbench does — entry table sorted by horse number, the active
+// candidate set applied — and prints the eight bet tables with stakes and the summary labels.
+// korvane2-cli vote DAY N --type CODE: the same, then writes the vote file of that bet type into
+// the voting plug-in's "kaime" folder without starting the plug-in.
+#include <memory>
+#include <optional>
+#include <ostream>
+
+#include "Cli.h"
+#include "bets/BetWindow.h"
+#include "bets/Marking.h"
+#include "bets/VoteFile.h"
+#include "compare/AllRaceRun.h"
+#include "compare/EntryTableSort.h"
+#include "compare/RaceRanking.h"
+#include "model/DayLoader.h"
+#include "text/Cp932.h"
+#include "text/Field.h"
+#include "workbench/EntryTable.h"
+#include "workbench/MainGrids.h"
+
+namespace kv::cli {
+
+namespace {
+
+// Terminal port without the progress lines of the load and the comparison.
+class QuietBetsUi : public UiPort {
+ public:
+  explicit QuietBetsUi(UiPort& ui) : ui_(ui) {}
+  void Info(const std::string& t) override { ui_.Info(t); }
+  void Warning(const std::string& t) override { ui_.Warning(t); }
+  void Plain(const std::string& t) override { ui_.Plain(t); }
+  bool AskYesNo(const std::string& t) override { return ui_.AskYesNo(t); }
+  void Beep() override { ui_.Beep(); }
+  void Status(const std::string& t) override { ui_.Status(t); }
+  void ProgressShow(const std::string&) override {}
+  void ProgressDetail(const std::string&) override {}
+  void ProgressBar(int, int) override {}
+  void ProgressHide() override {}
+  void BusyCursor(bool) override {}
+  void ProcessMessages() override {}
+
+ private:
+  UiPort& ui_;
+};
+
+struct BetsArgs {
+  std::string dayName;
+  int raceIndex = 0;  // 1-based position in the race list
+  std::optional<std::string> setName;
+  std::optional<int> mode;
+  std::optional<std::string> amount;
+  std::optional<MultiOptions> multi;
+  std::optional<BetType> type;
+};
+
+bool AllDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// "none" or a comma list of multi, 12, 23, 13.
+bool ParseMulti(const std::string& text, MultiOptions& out) {
+  out = {false, false, false, false};
+  if (text == "none") return true;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t comma = text.find(',', start);
+    if (comma == std::string::npos) comma = text.size();
+    const std::string item = text.substr(start, comma - start);
+    if (item == "multi") out.multi = true;
+    else if (item == "12") out.multi12 = true;
+    else if (item == "23") out.multi23 = true;
+    else if (item == "13") out.multi13 = true;
+    else return false;
+    start = comma + 1;
+  }
+  return true;
+}
+
+// Parses DAY N and the options; prints the problem and gives false on bad arguments.
+bool ParseBetsArgs(CliContext& ctx, bool vote, BetsArgs& a) {
+  const auto& v = ctx.args;
+  if (v.size() < 2) return false;
+  a.dayName = DayNameFromInput(ToCp932(v[0]));
+  if (a.dayName.empty()) {
+    ctx.err << "korvane2-cli: DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日: " << v[0] << '\n';
+    return false;
+  }
+  if (!AllDigits(v[1]) || v[1].size() > 2 || ParseInt(v[1]) < 1) {
+    ctx.err << "korvane2-cli: N is the position of the race in the day's race list, from 1: " << v[1] << '\n';
+    return false;
+  }
+  a.raceIndex = ParseInt(v[1]);
+  for (size_t i = 2; i < v.size(); i += 2) {
+    if (i + 1 >= v.size()) {
+      ctx.err << "korvane2-cli: " << v[i] << " needs a value\n";
+      return false;
+    }
+    const std::string& key = v[i];
+    const std::string& val = v[i + 1];
+    if (key == "--set") {
+      a.setName = ToCp932(val);
+    } else if (key == "--mode" && val.size() == 1 && val[0] >= '0' && val[0] <= '3') {
+      a.mode = val[0] - '0';
+    } else if (key == "--amount" && AllDigits(val) && val.size() <= 8) {
+      a.amount = val;
+    } else if (key == "--multi") {
+      MultiOptions m;
+      if (!ParseMulti(val, m)) {
+        ctx.err << "korvane2-cli: --multi takes none or a comma list of multi, 12, 23, 13: " << val << '\n';
+        return false;
+      }
+      a.multi = m;
+    } else if (key == "--type" && vote) {
+      BetType t;
+      if (!BetTypeOfVoteCode(val, t)) {
+        ctx.err << "korvane2-cli: --type is one of TAN FUKU WAKU UMAFUKU WIDE UMATAN SANFUKU SANTAN: " << val << '\n';
+        return false;
+      }
+      a.type = t;
+    } else {
+      ctx.err << "korvane2-cli: unknown or malformed option " << key << ' ' << val << '\n';
+      return false;
+    }
+  }
+  if (vote && !a.type) {
+    ctx.err << "korvane2-cli: vote needs --type\n";
+    return false;
+  }
+  return true;
+}
+
+// Everything the bet window holds after the race was selected.
+struct SelectedBets {
+  std::unique_ptr<RaceDayModel> day = std::make_unique<RaceDayModel>();
+  DayLoadResult loaded;
+  int race = -1;
+  std::string raceItem;
+  TextGrid entry;
+  CandidateSettings candidates;
+  BetWindowState bets;
+};
+
+// Loads, compares, selects the race and builds the bets. False when something stopped it (the
+// reason was shown or printed).
+bool SelectAndBuild(CliContext& ctx, const BetsArgs& a, SelectedBets& s) {
+  InstallWinRankingAfterOddsLoads();
+  QuietBetsUi ui(ctx.ui);
+  const fs::path& prog = ctx.program.folders.prog;
+  Settings& settings = ctx.program.settings;
+  s.loaded = LoadRaceDay(*s.day, prog, a.dayName, DayLoadOptions::From(settings), ui);
+  if (!s.loaded.loaded) return false;
+  if (a.raceIndex > static_cast<int>(s.loaded.raceSlots.size())) {
+    ctx.err << "korvane2-cli: the day has " << s.loaded.raceSlots.size() << " races\n";
+    return false;
+  }
+  if (!RunAllRaces(*s.day, settings, ui).compared) return false;
+
+  s.race = s.loaded.raceSlots[static_cast<size_t>(a.raceIndex - 1)];
+  s.raceItem = s.loaded.raceList[static_cast<size_t>(a.raceIndex - 1)];
+  RaceDayModel& day = *s.day;
+  day.SelectedRace = day.WorkRace = s.race;
+
+  MainGrids grids;
+  grids.InitHeadings();
+  s.entry = grids.entry;
+  s.entry.SetRowCount(day.RunnerCount(s.race) + 1);
+  FillEntryTable(s.entry, day, s.race);
+  SortEntryTable(s.entry, EntrySort::HorseNo);
+
+  if (FileResult r = s.candidates.Open(prog, settings); !r) ctx.ui.Warning(ToCp932(r.error));
+  if (a.setName) {
+    const std::string want(Trim(*a.setName));
+    const std::vector<std::string> items = s.candidates.SelectorItems();
+    int found = -1;
+    for (size_t i = 0; i < items.size() && found < 0; ++i)
+      if (Trim(items[i]) == want) found = static_cast<int>(i);
+    if (found < 0) {
+      ctx.err << "korvane2-cli: no candidate set named " << ToUtf8(want) << '\n';
+      return false;
+    }
+    s.candidates.SelectSet(found);
+  }
+
+  s.bets.LoadOptions(settings);
+  if (a.mode) s.bets.SetMode(static_cast<AllocationMode>(*a.mode));
+  if (a.multi) s.bets.SetOptions(*a.multi);
+  s.bets.SetOccurrenceRates(OccurrenceRates::ForProgramFolder(prog));
+  if (a.amount) day.StakeList[static_cast<size_t>(s.race)] = *a.amount;
+  s.bets.SetAmountText(day.StakeList[static_cast<size_t>(s.race)]);
+  ApplyCandidateSet(day, s.race, s.candidates, s.entry);
+  s.bets.Build(day, s.race, s.entry, s.candidates);
+  return true;
+}
+
+void PrintTable(std::ostream& out, const TextGrid& g, BetType t) {
+  const auto& widths = ColumnWidths(t);
+  for (int row = 0; row < g.RowCount(); ++row) {
+    if (row > 0 && IsBlank(g.At(row, kColNo))) continue;
+    bool first = true;
+    for (int col = 0; col < g.ColCount(); ++col) {
+      if (widths[static_cast<size_t>(col)] < 0) continue;
+      if (!first) out << '\t';
+      first = false;
+      out << ToUtf8(g.At(row, col));
+    }
+    out << '\n';
+  }
+}
+
+}  // namespace
+
+int CmdBets(CliContext& ctx) {
+  BetsArgs a;
+  if (!ParseBetsArgs(ctx, false, a)) {
+    ctx.err << UsageText();
+    return kExitUsage;
+  }
+  SelectedBets s;
+  if (!SelectAndBuild(ctx, a, s)) return kExitFailed;
+
+  ctx.out << ToUtf8(s.raceItem) << "  " << ToUtf8(TrimRight(s.candidates.SelectorItems()[static_cast<size_t>(
+                                                s.candidates.SelectedIndex())]))
+          << "  " << ToUtf8(AllocationModeCaption(s.bets.Mode())) << "  " << s.bets.AmountText() << "円\n";
+  ctx.out << "\n券種\t買い点数\t投票金額\t予想回収率\t回収金額\n";
+  for (BetType t : kAllBetTypes) {
+    const BetSummary& sum = s.bets.Summary(t);
+    ctx.out << ToUtf8(BetName(t)) << '\t' << sum.count << '\t' << sum.total << '\t' << sum.expectedRate << '\t'
+            << sum.actualReturn << '\n';
+  }
+  for (BetType t : kAllBetTypes) {
+    ctx.out << "\n[" << ToUtf8(TabCaption(t)) << "]\n";
+    PrintTable(ctx.out, s.bets.Table(t), t);
+  }
+  return kExitOk;
+}
+
+int CmdVote(CliContext& ctx) {
+  BetsArgs a;
+  if (!ParseBetsArgs(ctx, true, a)) {
+    ctx.err << UsageText();
+    return kExitUsage;
+  }
+  SelectedBets s;
+  if (!SelectAndBuild(ctx, a, s)) return kExitFailed;
+
+  VoteRequest req;
+  req.dateBoxText = a.dayName;
+  req.raceListItem = s.raceItem;
+  req.table = &s.bets.Table(*a.type);
+  req.type = *a.type;
+  req.raceRecord = s.day->Race(s.race);
+  req.pluginDir = ctx.program.settings.GetText("Dir", "TavoroTohyo2");
+  req.startPlugin = false;
+  const VoteResult r = VoteThroughPlugin(req, ctx.ui, ctx.desktop);
+  if (r.outcome == VoteOutcome::Declined) return kExitOk;
+  if (r.outcome != VoteOutcome::Written) return kExitFailed;
+  ctx.out << r.csvPath.string() << " (" << r.lines << (r.lines == 1 ? " line)\n" : " lines)\n");
+  return kExitOk;
+}
+
+}  // namespace kv::cli
