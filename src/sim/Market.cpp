@@ -38,34 +38,48 @@ int64_t PayTenths(int64_t net, int64_t v, int64_t winVotes, int parts) {
   return std::max<int64_t>(t, 10);
 }
 
+// The order of popularity: most votes first; place and wide by their lower (then upper) odds,
+// which is how the public reads a range. Equal keys share a rank.
+bool Ranged(const Pool& pool) { return !pool.oddsMax.empty(); }
+
+bool Ahead(const Pool& pool, size_t a, size_t b) {
+  if (Ranged(pool)) {
+    if (pool.odds[a] != pool.odds[b]) return pool.odds[a] < pool.odds[b];
+    return pool.oddsMax[a] < pool.oddsMax[b];
+  }
+  return pool.votes[a] > pool.votes[b];
+}
+
+bool Ranked(const Pool& pool, size_t s) { return pool.state[s] == Slot::Live && pool.votes[s] > 0; }
+
 }  // namespace
 
 void RankPool(Pool& pool) {
-  const int n = static_cast<int>(pool.votes.size());
-  std::vector<int> idx;
-  idx.reserve(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i)
-    if (pool.state[static_cast<size_t>(i)] == Slot::Live && pool.votes[static_cast<size_t>(i)] > 0) idx.push_back(i);
-  std::sort(idx.begin(), idx.end(), [&](int a, int b) {
-    if (pool.votes[static_cast<size_t>(a)] != pool.votes[static_cast<size_t>(b)])
-      return pool.votes[static_cast<size_t>(a)] > pool.votes[static_cast<size_t>(b)];
+  const size_t n = pool.votes.size();
+  std::vector<size_t> idx;
+  idx.reserve(n);
+  for (size_t i = 0; i < n; ++i)
+    if (Ranked(pool, i)) idx.push_back(i);
+  std::sort(idx.begin(), idx.end(), [&](size_t a, size_t b) {
+    if (Ahead(pool, a, b)) return true;
+    if (Ahead(pool, b, a)) return false;
     return a < b;
   });
   for (size_t r = 0; r < idx.size(); ++r) {
-    const size_t s = static_cast<size_t>(idx[r]);
-    if (r > 0 && pool.votes[s] == pool.votes[static_cast<size_t>(idx[r - 1])])
-      pool.pop[s] = pool.pop[static_cast<size_t>(idx[r - 1])];
+    const size_t s = idx[r];
+    if (r > 0 && !Ahead(pool, idx[r - 1], s))
+      pool.pop[s] = pool.pop[idx[r - 1]];
     else
       pool.pop[s] = static_cast<int>(r) + 1;
   }
 }
 
 int PopularityOf(const Pool& pool, int slot) {
-  const int64_t v = pool.votes[static_cast<size_t>(slot)];
-  if (pool.state[static_cast<size_t>(slot)] != Slot::Live || v <= 0) return 0;
+  const size_t s = static_cast<size_t>(slot);
+  if (!Ranked(pool, s)) return 0;
   int above = 0;
   for (size_t i = 0; i < pool.votes.size(); ++i)
-    if (pool.state[i] == Slot::Live && pool.votes[i] > v) ++above;
+    if (Ranked(pool, i) && Ahead(pool, i, s)) ++above;
   return above + 1;
 }
 

@@ -160,7 +160,6 @@ int Race::Finishers() const {
   return n;
 }
 
-MarketField FieldOf(const Race& race) { return race.field; }
 
 // ---- World --------------------------------------------------------------------------------
 
@@ -367,11 +366,24 @@ std::vector<Race> World::RunDay(const RaceDay& rd) {
         race.changeAnnounced = announced;
       }
       Rng raceRng = dayRng.Fork(static_cast<uint64_t>(v * 100 + static_cast<size_t>(r)));
-      PlanRace(race, vd, r, serial, raceRng);
+      PlanRace(race, vd, r, serial, raceRng, -1);
       Enter(race, serial, raceRng, busy);
+      // A race that does not fill (too few eligible horses) becomes an ordinary race for
+      // older horses, as a real programme would have written it.
+      for (int fallback = 1; race.Entered() < 5 && fallback <= 3; ++fallback) {
+        for (const Runner& ru : race.runners) busy[static_cast<size_t>(ru.horse)] = 0;
+        race.runners.clear();
+        race.special = false;
+        race.grade = ' ';
+        race.name.clear();
+        race.specialNo = race.runningNo = 0;
+        race.added = {};
+        PlanRace(race, vd, r, serial, raceRng, fallback);
+        Enter(race, serial, raceRng, busy);
+      }
       Run(race, raceRng);
       Price(race, raceRng);
-      Pay(race);
+      PayOut(race);
       Settle(race, serial, raceRng);
       races.push_back(std::move(race));
       post += 25 + dayRng.Below(11);
@@ -380,7 +392,7 @@ std::vector<Race> World::RunDay(const RaceDay& rd) {
   return races;
 }
 
-void World::PlanRace(Race& race, const VenueDay& vd, int r, int serial, Rng& rng) {
+void World::PlanRace(Race& race, const VenueDay& vd, int r, int serial, Rng& rng, int forceClass) {
   (void)serial;
   const int m = race.date.m;
   const int vi = VenueIndex(vd.venue);
@@ -390,7 +402,8 @@ void World::PlanRace(Race& race, const VenueDay& vd, int r, int serial, Rng& rng
   bool newcomer = false, jump = false;
   const bool twoYo = m >= 6;
 
-  switch (r) {
+  switch (forceClass >= 0 ? 0 : r) {
+    case 0: cls = forceClass; break;
     case 1:
     case 2:
     case 3:
@@ -588,6 +601,8 @@ void World::Enter(Race& race, int serial, Rng& rng, std::vector<uint8_t>& busy) 
   if (static_cast<int>(cands.size()) < target && race.cls > 0) gather(bucketSurface, race.cls - 1, false, -1.5);
   if (static_cast<int>(cands.size()) < 5) gather(bucketSurface, race.cls, true, -3.0);
   if (static_cast<int>(cands.size()) < 5 && surface != kJumpCourse) gather(1 - bucketSurface, race.cls, false, -4.0);
+  if (static_cast<int>(cands.size()) < 5 && surface != kJumpCourse)
+    for (int c = 0; c < 5; ++c) gather(bucketSurface, c, true, -6.0);
   std::sort(cands.begin(), cands.end(), [](const Cand& a, const Cand& b) {
     return a.score != b.score ? a.score > b.score : a.horse < b.horse;
   });
@@ -824,7 +839,7 @@ void World::Price(Race& race, Rng& rng) {
   }
 }
 
-void World::Pay(Race& race) {
+void PayOut(Race& race) {
   for (auto& p : race.payouts) p.clear();
   // Every finishing order the result allows (a dead heat allows both orders of the pair).
   std::vector<int> base;  // horse numbers by arrival

@@ -142,12 +142,13 @@ class World {
   std::string NewHorseName();
   Person NewPerson(int index, int region, bool jockey);
   void StartYear(int year);
-  void PlanRace(Race& race, const VenueDay& vd, int raceNo, int serial, Rng& rng);
+  // forceClass >= 0 plans an ordinary flat race of that class for older horses instead of the
+  // race number's usual race.
+  void PlanRace(Race& race, const VenueDay& vd, int raceNo, int serial, Rng& rng, int forceClass);
   void Enter(Race& race, int serial, Rng& rng, std::vector<uint8_t>& busy);
   void Run(Race& race, Rng& rng);
   void Settle(Race& race, int serial, Rng& rng);
   void Price(Race& race, Rng& rng);
-  void Pay(Race& race);
   void BuildBuckets(int serial, int month);
 
   Rng rng_;
@@ -160,7 +161,8 @@ class World {
   std::array<int, 10000> serialByYear_{};
 };
 
-// The race's field as the market sees it, with the strengths the public gives the runners.
-MarketField FieldOf(const Race& race);
+// Fills race.payouts from the places of the runners and the final market: every combination
+// a finishing order allows (both orders of a dead heat), each paid from its pool.
+void PayOut(Race& race);
 
 }  // namespace kv::sim
