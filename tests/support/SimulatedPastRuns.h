@@ -1,8 +1,8 @@
 #pragma once
 // A simulated racing world turned into day files and past-run files, for the comparison tests
-// and benchmarks: the world runs racing day after racing day, every central race is stored
-// through the day-file store as RA and SE records holding the fields the past-run build reads,
-// and the past-run files are built from those days.
+// and benchmarks: the world runs racing day after racing day, the final results (RA and SE of
+// data kind "7") of every central race are stored through the day-file store, and the past-run
+// files are built from those days.
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Calendar.h"
+#include "Records.h"
 #include "World.h"
 #include "compare/PastRunBuilder.h"
 #include "jvlink/DayFileStore.h"
@@ -50,50 +51,6 @@ struct SimulatedDay {
   std::vector<std::vector<std::string>> se;
 };
 
-inline std::string SimTime(int tenths) {
-  return tenths <= 0 ? std::string("0000") : Fmt("%1d%03d", tenths / 600 % 10, tenths % 600);
-}
-
-inline std::string SimRA(const sim::Race& r) {
-  std::string ra(kLineLenRA, ' ');
-  PutFld(ra, kHdr_RecordType, "RA");
-  ra[2] = r.dataKind;
-  PutFld(ra, kHdr_MakeDate, "00000000");
-  PutFld(ra, kHdr_Date, r.date.Text8());
-  PutFld(ra, kHdr_Venue, r.venue);
-  PutFld(ra, kHdr_Meeting, Fmt("%02d", r.meeting));
-  PutFld(ra, kHdr_MeetingDay, Fmt("%02d", r.day));
-  PutFld(ra, kHdr_RaceNum, Fmt("%02d", r.number));
-  PutFld(ra, kRA_Distance, Fmt("%04d", r.distance));
-  PutFld(ra, kRA_Track, Fmt("%02d", r.track));
-  PutFld(ra, kRA_Entered, Fmt("%02d", r.Entered()));
-  PutFld(ra, kRA_Starters, Fmt("%02d", r.Starters()));
-  PutFld(ra, kRA_Finishers, Fmt("%02d", r.Finishers()));
-  return ra;
-}
-
-inline std::string SimSE(const sim::World& world, const sim::Race& r, const sim::Runner& h) {
-  std::string se(kLineLenSE, ' ');
-  PutFld(se, kHdr_RecordType, "SE");
-  se[2] = r.dataKind;
-  PutFld(se, kHdr_MakeDate, r.date.Text8());
-  PutFld(se, kHdr_Date, r.date.Text8());
-  PutFld(se, kHdr_Venue, r.venue);
-  PutFld(se, kHdr_Meeting, Fmt("%02d", r.meeting));
-  PutFld(se, kHdr_MeetingDay, Fmt("%02d", r.day));
-  PutFld(se, kHdr_RaceNum, Fmt("%02d", r.number));
-  PutFld(se, kSE_Frame, Fmt("%d", h.frame));
-  PutFld(se, kSE_HorseNum, Fmt("%02d", h.number));
-  const sim::Horse& horse = world.Horses()[static_cast<size_t>(h.horse)];
-  se.replace(static_cast<size_t>(kSE_HorseId.pos - 1), 10, horse.id);
-  se.replace(static_cast<size_t>(kSE_HorseName.pos - 1), 36, horse.name);
-  PutFld(se, kSE_Weight, Fmt("%03d", h.weight));
-  PutFld(se, kSE_Arrival, Fmt("%02d", h.arrival));
-  PutFld(se, kSE_Finish, Fmt("%02d", h.place));
-  PutFld(se, kSE_Time, SimTime(h.time));
-  return se;
-}
-
 // Runs the world from start over `days` racing days, stores every central race under
 // programFolder and builds the past-run files of all days. Returns the days in order.
 inline std::vector<SimulatedDay> SimulatePastRuns(const fs::path& programFolder, uint64_t seed,
@@ -107,10 +64,10 @@ inline std::vector<SimulatedDay> SimulatePastRuns(const fs::path& programFolder,
     SimulatedDay day;
     for (const sim::Race& race : world.RunDay(calendar.Next(d))) {
       if (race.dataKind != '7') continue;
-      const std::string ra = SimRA(race);
+      const std::string ra = sim::MakeRA(world, race, '7', d);
       if (!store.Store(StoreWriter::Import, ra).stored()) continue;
       day.raceFileName = DayFileName(ra);
-      for (const sim::Runner& h : race.runners) store.Store(StoreWriter::Import, SimSE(world, race, h));
+      for (const sim::Runner& h : race.runners) store.Store(StoreWriter::Import, sim::MakeSE(world, race, h, '7', d));
     }
     if (day.raceFileName.empty()) continue;
     out.push_back(std::move(day));

@@ -17,8 +17,8 @@ using namespace kv::test;
 
 TEST(SimulatedComparison, EveryPairOfSeveralDaysEqualsThePlainWalk) {
   ScratchFolder dir;
-  const std::vector<SimulatedDay> days = SimulatePastRuns(dir.path(), 20240601, sim::Date{2023, 9, 1}, 40);
-  ASSERT_EQ(days.size(), 40u);
+  const std::vector<SimulatedDay> days = SimulatePastRuns(dir.path(), 20240601, sim::Date{2023, 9, 1}, 30);
+  ASSERT_EQ(days.size(), 30u);
   auto model = std::make_unique<RaceDayModel>();
   RecordingUi ui;
   long long comparisons = 0, meetings = 0;
