@@ -24,7 +24,9 @@
 #include "GuiFonts.h"
 #include "QtPorts.h"
 #include "UserSettingDialogs.h"
+#include "VerificationPage.h"
 #include "text/Cp932.h"
+#include "workbench/VerificationCommands.h"
 
 namespace kv::gui {
 
@@ -108,6 +110,12 @@ QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& 
 
 void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+  QMenu* csv = file->addMenu(QStringLiteral("CSVファイル"));
+  csv->setObjectName(QStringLiteral("CsvMenu"));
+  connect(AddAction(csv, QStringLiteral("PointRateCsvAction"), QStringLiteral("Pt勝率＋Pt勝率順位"), {}),
+          &QAction::triggered, this, [this] { ExportPointRateFile(wb_, PointRateCsv::RateAndRank); });
+  connect(AddAction(csv, QStringLiteral("PointRankCsvAction"), QStringLiteral("Pt勝率順位"), {}),
+          &QAction::triggered, this, [this] { ExportPointRateFile(wb_, PointRateCsv::RankOnly); });
   connect(AddAction(file, QStringLiteral("ExitAction"), QStringLiteral("終了(&X)"), QStringLiteral("プログラムを終了します")),
           &QAction::triggered, this, &QWidget::close);
 
@@ -289,9 +297,9 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   resultsPage->setObjectName(QStringLiteral("ResultsPage"));
   tabs_->addTab(resultsPage, QStringLiteral("結果"));
 
-  verificationGrid_ = new GridView(tabs_);
-  verificationGrid_->setObjectName(QStringLiteral("VerificationGrid"));
-  tabs_->addTab(verificationGrid_, QStringLiteral("検証資料"));
+  auto* verificationPage = new VerificationPage(wb_, tabs_);
+  verificationGrid_ = verificationPage->Grid();
+  tabs_->addTab(verificationPage, QStringLiteral("検証資料"));
 
   // The tab "買い目" stays hidden: the bets live in their own window.
   auto* betsPage = new QWidget(tabs_);
@@ -307,7 +315,6 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   twoHorseGrid_->SetGrid(&g.twoHorse, PlainGridLayout());
   ktDataGrid_->SetGrid(&g.ktData, PlainGridLayout());
   ktMatrixGrid_->SetGrid(&g.ktMatrix, WinLossLayout());
-  verificationGrid_->SetGrid(&g.verification, PlainGridLayout());
   return tabs_;
 }
 
