@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -22,9 +23,12 @@
 
 #include "GridView.h"
 #include "GuiFonts.h"
+#include "KaimeForm.h"
 #include "QtPorts.h"
+#include "UserKaimeForm.h"
 #include "UserSettingDialogs.h"
 #include "VerificationPage.h"
+#include "bets/Marking.h"
 #include "text/Cp932.h"
 #include "workbench/VerificationCommands.h"
 
@@ -92,6 +96,9 @@ MainWindow::MainWindow(Workbench& wb, QtUiPort* ui, QWidget* parent) : QMainWind
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
   if (ui) ui->Attach(this, statusBar());
 
+  ConnectRaceDay();
+  // The bet window lives from start to exit, hidden until 買い目画面.
+  kaimeForm_ = new KaimeForm(wb_, this);
   wb_.SetView(this);
   DayListChanged();
   GridsChanged();
@@ -121,7 +128,11 @@ void MainWindow::BuildMenus() {
 
   QMenu* user = menuBar()->addMenu(QStringLiteral("ﾕｰｻﾞｰ指定(&U)"));
   QAction* candidates = AddAction(user, QStringLiteral("CandidateSetAction"), QStringLiteral("買い目候補馬設定(&K)"), {});
-  candidates->setEnabled(false);  // the candidate-horse dialog joins with the bet window
+  candidates->setStatusTip(QStringLiteral("買い目を構築するための軸馬・ヒモ馬を設定します"));
+  connect(candidates, &QAction::triggered, this, [this] {
+    UserKaimeForm d(wb_, this);
+    d.exec();
+  });
   connect(AddAction(user, QStringLiteral("OddsCeilingAction"), QStringLiteral("オッズシキイ値設定(&O)"), {}),
           &QAction::triggered, this, [this] {
             OddsCeilingDialog d(wb_, this);
@@ -184,6 +195,10 @@ QWidget* MainWindow::BuildButtonBar() {
   dateCombo_->setStatusTip(QStringLiteral("開催日を選択します"));
   h->addWidget(dateCombo_);
   h->addStretch(1);
+  auto* bets = new QPushButton(QStringLiteral("買い目画面"), bar);
+  bets->setObjectName(QStringLiteral("KaimeFormButton"));
+  connect(bets, &QPushButton::clicked, this, [this] { wb_.Bets().Show(); });
+  h->addWidget(bets);
   auto* help = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ"), bar);
   help->setObjectName(QStringLiteral("HelpButton"));
   connect(help, &QPushButton::clicked, this, [this] { wb_.OpenManual(); });
@@ -269,7 +284,7 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   lower->addWidget(winLossBox);
   lower->setStretchFactor(0, 3);
   lower->setStretchFactor(1, 2);
-  entryPage->addWidget(entryGrid_);
+  entryPage->addWidget(WithMarkButtons(entryGrid_));
   entryPage->addWidget(lower);
   entryPage->setStretchFactor(0, 3);
   entryPage->setStretchFactor(1, 2);
@@ -295,6 +310,7 @@ QWidget* MainWindow::BuildAnalysisTabs() {
 
   auto* resultsPage = new QWidget(tabs_);
   resultsPage->setObjectName(QStringLiteral("ResultsPage"));
+  BuildResultsPage(resultsPage);
   tabs_->addTab(resultsPage, QStringLiteral("結果"));
 
   auto* verificationPage = new VerificationPage(wb_, tabs_);
@@ -376,6 +392,133 @@ void MainWindow::showEvent(QShowEvent* event) {
   if (shownOnce_) return;
   shownOnce_ = true;
   QTimer::singleShot(0, this, [this] { wb_.OnShown(); });
+}
+
+// The "全" and "CL" buttons of the mark columns ◎, 〇, ▲ (entry-table columns 24-26) above the
+// entry table.
+QWidget* MainWindow::WithMarkButtons(QWidget* grid) {
+  auto* box = new QWidget(this);
+  auto* v = new QVBoxLayout(box);
+  v->setContentsMargins(0, 0, 0, 0);
+  v->setSpacing(1);
+  auto* bar = new QHBoxLayout;
+  bar->setContentsMargins(0, 0, 0, 0);
+  bar->addStretch(1);
+  const QString marks[] = {QStringLiteral("◎"), QStringLiteral("〇"), QStringLiteral("▲")};
+  for (int col = kMarkColAxis1; col <= kMarkColPartner; ++col) {
+    bar->addWidget(new QLabel(marks[col - kMarkColAxis1], box));
+    auto* all = new QPushButton(QStringLiteral("全"), box);
+    all->setObjectName(QStringLiteral("MarkAllButton%1").arg(col));
+    auto* clear = new QPushButton(QStringLiteral("CL"), box);
+    clear->setObjectName(QStringLiteral("ClearMarkButton%1").arg(col));
+    for (QPushButton* b : {all, clear}) {
+      b->setFixedSize(30, 20);
+      bar->addWidget(b);
+    }
+    connect(all, &QPushButton::clicked, this, [this, col] {
+      wb_.Bets().MarkAll(col);
+      GridsChanged();
+    });
+    connect(clear, &QPushButton::clicked, this, [this, col] {
+      wb_.Bets().ClearAll(col);
+      GridsChanged();
+    });
+    bar->addSpacing(6);
+  }
+  v->addLayout(bar);
+  grid->setParent(box);
+  v->addWidget(grid, 1);
+  return box;
+}
+
+// --- race day ---------------------------------------------------------------------------------
+
+void MainWindow::ConnectRaceDay() {
+  connect(dateCombo_, &QComboBox::activated, this, [this](int index) {
+    const auto& days = wb_.DayList();
+    if (index >= 0 && index < static_cast<int>(days.size())) wb_.LoadDay(days[static_cast<size_t>(index)]);
+  });
+  connect(raceList_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0 && row != wb_.SelectedListIndex()) wb_.SelectRace(row);
+  });
+  connect(entryGrid_, &GridView::cellPressed, this,
+          [this](int row, int col, Qt::MouseButton) { wb_.EntryTablePress(row, col); });
+  connect(entryGrid_, &GridView::cellHovered, this, [this](int row, int col) {
+    entryGrid_->viewport()->setCursor(wb_.EntryTableHandCursor(row, col) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  });
+  entryGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+  auto* popup = new QMenu(entryGrid_);
+  QAction* copy = popup->addAction(QStringLiteral("出馬表をｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ(&C)"));
+  copy->setObjectName(QStringLiteral("CopyEntryTableAction"));
+  connect(copy, &QAction::triggered, this, [this] { wb_.CopyEntryTable(); });
+  connect(entryGrid_, &QWidget::customContextMenuRequested, this,
+          [this, popup](const QPoint& pos) { popup->popup(entryGrid_->viewport()->mapToGlobal(pos)); });
+}
+
+void MainWindow::BuildResultsPage(QWidget* page) {
+  static const int kLines[8] = {3, 5, 3, 3, 7, 6, 3, 6};
+  auto* grid = new QGridLayout(page);
+  grid->setContentsMargins(8, 8, 8, 8);
+  grid->setHorizontalSpacing(12);
+  grid->setVerticalSpacing(2);
+  const auto& captions = BetTypeCaptions();
+  resultLabels_.assign(8, {});
+  // Two columns of groups: win, place, bracket quinella, quinella left; the rest right.
+  int rows[2] = {0, 0};
+  for (int t = 0; t < 8; ++t) {
+    const int side = t < 4 ? 0 : 1;
+    int& row = rows[side];
+    auto* caption = new QLabel(Q(captions[static_cast<size_t>(t)]), page);
+    caption->setFont(ProportionalFont(10, true));
+    grid->addWidget(caption, row++, side * 4, 1, 3);
+    for (int i = 0; i < kLines[t]; ++i, ++row) {
+      std::array<QLabel*, 3> line{};
+      for (int c = 0; c < 3; ++c) {
+        line[static_cast<size_t>(c)] = new QLabel(page);
+        line[static_cast<size_t>(c)]->setFont(FixedFont(10));
+        line[static_cast<size_t>(c)]->setObjectName(QStringLiteral("Result%1_%2_%3").arg(t).arg(i).arg(c));
+        grid->addWidget(line[static_cast<size_t>(c)], row, side * 4 + c);
+      }
+      resultLabels_[static_cast<size_t>(t)].push_back(line);
+    }
+  }
+  grid->setColumnStretch(3, 1);
+  grid->setColumnStretch(7, 1);
+  grid->setRowStretch(std::max(rows[0], rows[1]), 1);
+}
+
+void MainWindow::RaceChanged() {
+  const RaceHeader& h = wb_.Header();
+  const std::pair<const char*, const std::string*> labels[] = {
+      {"RaceLabel1", &h.label1}, {"RaceLabel2", &h.label2}, {"RaceLabel3", &h.label3}, {"RaceLabel4", &h.label4},
+      {"VenueLabel", &h.venue},  {"RaceNoLabel", &h.raceNo}, {"OddsTimeLabel", &h.oddsTime}};
+  for (const auto& [name, text] : labels)
+    if (auto* l = findChild<QLabel*>(QString::fromLatin1(name))) l->setText(Q(*text));
+  if (auto* remain = findChild<QLabel*>(QStringLiteral("RemainTimeLabel"))) {
+    remain->setVisible(wb_.RemainTimeLabelVisible());
+    if (!wb_.RemainTimeLabelVisible()) remain->clear();
+  }
+  if (auto* panel = findChild<QFrame*>(QStringLiteral("RaceHeaderPanel")); panel && h.panel.kind == CellColor::Kind::Rgb) {
+    QPalette p = panel->palette();
+    p.setColor(QPalette::Window, QColor(h.panel.r, h.panel.g, h.panel.b));
+    panel->setPalette(p);
+  }
+  compareStatus_->setText(Q(wb_.CompareStatus()));
+
+  const ResultsTab& results = wb_.Results();
+  for (size_t t = 0; t < resultLabels_.size(); ++t)
+    for (size_t i = 0; i < resultLabels_[t].size(); ++i) {
+      const ResultLine line = i < results.groups[t].size() ? results.groups[t][i] : ResultLine{};
+      resultLabels_[t][i][0]->setText(Q(line.result));
+      resultLabels_[t][i][1]->setText(Q(line.popularity));
+      resultLabels_[t][i][2]->setText(Q(line.payout));
+    }
+
+  if (wb_.SelectedListIndex() >= 0 && raceList_->currentRow() != wb_.SelectedListIndex()) {
+    const QSignalBlocker block(raceList_);
+    raceList_->setCurrentRow(wb_.SelectedListIndex());
+  }
+  analysisArea_->setVisible(wb_.AnalysisVisible() || wb_.Day() == nullptr);
 }
 
 }  // namespace kv::gui

@@ -3,7 +3,9 @@
 // analysis tabs with their grids, and the status bar. It renders the workbench's state and hands
 // every menu item and button to a workbench command.
 #include <QMainWindow>
+#include <array>
 #include <map>
+#include <vector>
 
 #include "workbench/Workbench.h"
 
@@ -18,6 +20,7 @@ class QTabWidget;
 namespace kv::gui {
 
 class GridView;
+class KaimeForm;
 class QtUiPort;
 
 class MainWindow : public QMainWindow, public WorkbenchView {
@@ -39,6 +42,7 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   void GridsChanged() override;
   void PanelsChanged() override;
   void OptionsChanged() override;
+  void RaceChanged() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -53,6 +57,10 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   QAction* AddAction(QMenu* menu, const QString& name, const QString& text, const QString& hint);
   void PickFolder(const FolderChoice& choice);
   void ShowAbout();
+  // The race day: date box, race list, entry-table mouse and popup, results tab.
+  void ConnectRaceDay();
+  QWidget* WithMarkButtons(QWidget* grid);
+  void BuildResultsPage(QWidget* page);
 
   Workbench& wb_;
   bool shownOnce_ = false;
@@ -72,6 +80,9 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   GridView* ktDataGrid_ = nullptr;
   GridView* ktMatrixGrid_ = nullptr;
   GridView* verificationGrid_ = nullptr;
+  KaimeForm* kaimeForm_ = nullptr;  // the bet window 買い目表
+  // Results tab: per bet type, one line of three labels (result, popularity, payout) per entry.
+  std::vector<std::vector<std::array<QLabel*, 3>>> resultLabels_;
 };
 
 }  // namespace kv::gui
