@@ -17,7 +17,7 @@ const std::array kCommands = {
     CliCommand{"export", "ptr|ptj|verify DAY [--out FILE]",
                "load and compare the day, write its point-win-rate (ptr), point-rank (ptj) or verification CSV",
                CmdExport},
-    CliCommand{"import", "[--setup] [--from \"yyyy/mm/dd hh:nn:ss\"] [--no-odds]",
+    CliCommand{"import", "[--setup] [--from \"yyyy/mm/dd hh:nn:ss\"] [--no-odds] [--feed DIR]",
                "import accumulated JV-Data from the JV-Link feed and rebuild the past-run files", CmdImport},
     CliCommand{"analyse", "DAY",
                "load the day, run the all-race comparison (writing the predictions) and print every "

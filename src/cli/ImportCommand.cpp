@@ -1,5 +1,6 @@
 // korvane2-cli import: the accumulated-data import of the "ＪＶデータ取込" dialog on a terminal,
-// run by the same controller over this platform's JV-Link (the feed folder of the settings).
+// run by the same controller over this platform's JV-Link: the feed folder of the settings
+// ([JvReplay] FeedDir), or the one given with --feed for this run.
 #include <chrono>
 #include <csignal>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "Cli.h"
 #include "jvlink/AccumulatedImport.h"
+#include "jvlink/ReplayJVLink.h"
 #include "jvlink/StartupChecks.h"
 #include "text/Cp932.h"
 #include "workbench/FeedJVLink.h"
@@ -74,6 +76,7 @@ int ImportUsage(CliContext& ctx, const std::string& why) {
 
 int CmdImport(CliContext& ctx) {
   bool setup = false, noOdds = false;
+  std::string feed;
   std::optional<DateTime> from;
   for (size_t i = 0; i < ctx.args.size(); ++i) {
     const std::string& a = ctx.args[i];
@@ -81,6 +84,14 @@ int CmdImport(CliContext& ctx) {
       setup = true;
     } else if (a == "--no-odds") {
       noOdds = true;
+    } else if (a == "--feed" || a.starts_with("--feed=")) {
+      if (a == "--feed") {
+        if (i + 1 >= ctx.args.size()) return ImportUsage(ctx, "--feed needs a folder");
+        feed = ctx.args[++i];
+      } else {
+        feed = a.substr(7);
+      }
+      if (feed.empty()) return ImportUsage(ctx, "--feed needs a folder");
     } else if (a == "--from" || a.starts_with("--from=")) {
       std::string text;
       if (a == "--from") {
@@ -96,7 +107,14 @@ int CmdImport(CliContext& ctx) {
     }
   }
 
-  std::unique_ptr<JVLink> jv = MakeFeedJVLink(ctx.program.settings);
+  std::unique_ptr<JVLink> jv;
+  if (!feed.empty()) {
+    fs::path p(feed);
+    if (!p.is_absolute()) p = fs::absolute(p);
+    jv = std::make_unique<ReplayJVLink>(p.string(), ctx.clock);
+  } else {
+    jv = MakeFeedJVLink(ctx.program.settings);
+  }
   InterruptibleUi ui(ctx.ui);
   if (!CheckJVLinkPresent(*jv, ui)) return kExitFailed;
   if (InitJVLink(*jv, ui) != 0) return kExitFailed;

@@ -1,0 +1,141 @@
+// The import end to end: a simulated world written as a JV-Link feed, served by the replay
+// JV-Link, imported into a fresh program folder.
+#include <gtest/gtest.h>
+
+#include "Feed.h"
+#include "RecordingPorts.h"
+#include "TempDir.h"
+#include "app/ProgramFolders.h"
+#include "compare/PastRunFile.h"
+#include "jvlink/AccumulatedImport.h"
+#include "jvlink/DayFileStore.h"
+#include "jvlink/ReplayJVLink.h"
+#include "model/JVData_Structure.h"
+#include "text/Cp932.h"
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+
+// Runs one import the way the dialog does: start, then the poll timer until it stops.
+void RunImport(AccumulatedImport& imp) {
+  imp.Start();
+  for (int ticks = 0; imp.PollTimerRunning(); ++ticks) {
+    ASSERT_LT(ticks, 10000) << "the download never completed";
+    imp.PollStatus();
+  }
+}
+
+}  // namespace
+
+TEST(FeedImport, SimulatedFeedBecomesDayFilesAndPastRunFiles) {
+  TempDir dir;
+  const fs::path prog = dir / "prog";
+  const fs::path feed = dir / "feed";
+  ProgramFolders folders;
+  ASSERT_TRUE(CreateProgramFolders(prog, folders));
+
+  sim::FeedOptions o;
+  o.out = feed.string();
+  o.seed = 7;
+  o.from = sim::Date{2024, 4, 20};
+  o.to = sim::Date{2024, 4, 21};
+  o.hasOddsFrom = true;
+  o.oddsFrom = sim::Date{2024, 4, 21};
+  sim::FeedStats stats;
+  std::string error;
+  ASSERT_TRUE(sim::GenerateFeed(o, stats, error)) << error;
+  ASSERT_GT(stats.raceDays, 0);
+
+  SetClock clock(DateTime{2024, 4, 25, 12, 0, 0, 0});
+  ReplayJVLink jv(feed.string(), clock);
+  ASSERT_EQ(jv.JVInit(kJVSoftwareId), 0);
+  RecordingUi ui;
+  Settings settings(prog);
+  ASSERT_TRUE(settings.Load());
+
+  AccumulatedImport imp(settings, ui, clock, jv);
+  imp.Open();
+  ASSERT_TRUE(imp.SetupData());  // first use
+  imp.SetFromDate(DateTime{2024, 4, 1, 0, 0, 0, 0});
+  RunImport(imp);
+
+  ASSERT_EQ(imp.GetOutcome(), AccumulatedImport::Outcome::Completed) << ToUtf8(imp.StatusText());
+  EXPECT_EQ(imp.RejectedRecords(), 0);
+  EXPECT_GT(imp.DownloadCount(), 0);  // set-up data is downloaded first
+
+  // One race file per race day, every day with final results listed and built.
+  const std::vector<std::string> days = ListDays(folders.data);
+  EXPECT_EQ(static_cast<int>(days.size()), stats.raceDays);
+  EXPECT_EQ(imp.FinalResultsDays().size(), days.size());
+  for (const std::string& day : days) {
+    const fs::path ra = DataFilePath(prog, day + ".jvRA");
+    ASSERT_TRUE(fs::exists(ra)) << ToUtf8(day);
+    EXPECT_EQ(fs::file_size(ra) % kRecLenRA, 0u) << ToUtf8(day);
+  }
+  // Final odds only from the day they start.
+  EXPECT_TRUE(fs::exists(DataFilePath(prog, J("2024年04月21日.jvO1"))));
+  EXPECT_FALSE(fs::exists(DataFilePath(prog, J("2024年04月20日.jvO1"))));
+
+  int files = 0;
+  for (const auto& e : fs::recursive_directory_iterator(folders.sei)) {
+    if (!e.is_regular_file()) continue;
+    ++files;
+    EXPECT_EQ(e.path().extension(), ".kak");
+    EXPECT_EQ(fs::file_size(e.path()) % kRecLenPastRun, 0u) << e.path();
+  }
+  EXPECT_GT(files, 0);
+
+  // "LastTime" is the newest file's time stamp; the next import finds nothing newer.
+  Settings reread(prog);
+  ASSERT_TRUE(reread.Load());
+  const std::string last = reread.GetText("JvDataGet", "LastTime");
+  ASSERT_FALSE(last.empty());
+  AccumulatedImport again(reread, ui, clock, jv);
+  again.Open();
+  EXPECT_FALSE(again.SetupData());
+  EXPECT_EQ(again.FromDateText(), last);
+  ui.Clear();
+  RunImport(again);
+  EXPECT_EQ(again.GetOutcome(), AccumulatedImport::Outcome::NothingNewer);
+  EXPECT_EQ(ui.Messages().back(), J("最新のデータがありません。"));
+}
+
+TEST(FeedImport, InjectedReadErrorLeavesLastTimeForTheRepeat) {
+  TempDir dir;
+  const fs::path prog = dir / "prog";
+  const fs::path feed = dir / "feed";
+  ProgramFolders folders;
+  ASSERT_TRUE(CreateProgramFolders(prog, folders));
+  sim::FeedOptions o;
+  o.out = feed.string();
+  o.from = sim::Date{2024, 4, 21};
+  o.to = sim::Date{2024, 4, 21};
+  sim::FeedStats stats;
+  std::string error;
+  ASSERT_TRUE(sim::GenerateFeed(o, stats, error)) << error;
+
+  SetClock clock(DateTime{2024, 4, 25, 12, 0, 0, 0});
+  ReplayJVLink jv(feed.string(), clock);
+  ASSERT_EQ(jv.JVInit(kJVSoftwareId), 0);
+  jv.Inject("JVRead", -503, 40);
+  RecordingUi ui;
+  Settings settings(prog);
+  ASSERT_TRUE(settings.Load());
+  ASSERT_TRUE(settings.WriteText("JvDataGet", "LastTime", "2024/04/01 00:00:00"));
+
+  AccumulatedImport imp(settings, ui, clock, jv);
+  imp.Open();
+  RunImport(imp);
+  EXPECT_EQ(imp.GetOutcome(), AccumulatedImport::Outcome::Failed);
+  EXPECT_EQ(ui.Messages().back(), J("JVReadエラー:ファイルが見つかりません。(-503)"));
+  EXPECT_FALSE(ListDays(folders.data).empty());  // what was read before the error is kept
+  Settings reread(prog);
+  ASSERT_TRUE(reread.Load());
+  EXPECT_EQ(reread.GetText("JvDataGet", "LastTime"), "2024/04/01 00:00:00");
+
+  // The repeat from the same from-date opens again (the failed cycle was closed) and completes.
+  RunImport(imp);
+  EXPECT_EQ(imp.GetOutcome(), AccumulatedImport::Outcome::Completed);
+}
