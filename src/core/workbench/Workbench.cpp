@@ -7,6 +7,7 @@
 #include "compare/AllRaceRun.h"
 #include "compare/CompareTables.h"
 #include "compare/EntryTableSort.h"
+#include "compare/RaceRanking.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/StartupChecks.h"
 #include "model/DayLoader.h"
@@ -63,6 +64,7 @@ bool Workbench::Start() {
   folders_ = started.folders;
   for (const std::string& problem : started.problems) ui_.Warning(ToCp932(problem));
   if (!started.ok) return false;
+  InstallWinRankingAfterOddsLoads();  // every odds load ends with the win ranking
   grids_.InitHeadings();
   FillStakeList();
   bets_.Create();
@@ -245,10 +247,49 @@ void Workbench::LoadDay(std::string_view dayName) {
 
 void Workbench::OnTodayLoaded() {}
 
-void Workbench::RunAllRacesAfterLoad() {
+void Workbench::RunAllRacesAfterLoad() { RunAllRaces(); }
+
+void Workbench::RunAllRaces() {
+  if (!day_ || raceList_.empty()) {
+    ui_.Info(J("出馬表が読み込まれていません。"));
+    return;
+  }
   AllRaceRunHooks hooks;
+  hooks.setWindowEnabled = [this](bool enabled) {
+    windowEnabled_ = enabled;
+    Notify(&WorkbenchView::WindowEnabledChanged);
+  };
   hooks.refreshSelectedRace = [this] { SelectRace(selectedListIndex_); };
-  RunAllRaces(*day_, settings_, ui_, hooks);
+  kv::RunAllRaces(*day_, settings_, ui_, hooks);
+}
+
+void Workbench::SortEntry(EntrySort sort) {
+  entrySort_ = sort;
+  SortEntryTable(grids_.entry, sort);
+  Notify(&WorkbenchView::GridsChanged);
+}
+
+bool Workbench::OpenUnprocessedDays(int& year) {
+  if (auto refusal = UnprocessedMenuRefusal(settings_)) {
+    ui_.Info(*refusal);
+    return false;
+  }
+  year = clock_.Now().year;
+  return true;
+}
+
+UnprocessedDaysQuery Workbench::QueryUnprocessed(int year) {
+  UnprocessedDaysQuery q = QueryUnprocessedDays(progDir_, dayList_, year);
+  if (!q.readError.empty()) ui_.Warning(ToCp932(q.readError));
+  if (q.days.empty()) ui_.Info(q.none);
+  return q;
+}
+
+void Workbench::ProcessUnprocessed(const std::vector<std::string>& days) {
+  ProcessUnprocessedDays(days, ui_, [this](const std::string& dayName) {
+    LoadDay(dayName);
+    return !raceList_.empty();
+  });
 }
 
 void Workbench::SelectRace(int listIndex) {
@@ -290,7 +331,8 @@ void Workbench::SelectRace(int listIndex) {
   FillWinLoss(g.winLoss, day, r);
   comparePick_.Clear();
   compareStatus_ = RaceStatusText(day, r);
-  SortEntryTable(g.entry, EntrySort::HorseNo);
+  entrySort_ = EntrySort::HorseNo;  // selection presses the 馬番 button
+  SortEntryTable(g.entry, entrySort_);
   results_ = BuildResultsTab(day.RaceAnalysis(r));
   // The race's stake into the bet window, its marks into the entry table, its bets built.
   bets_.ApplyCandidateSetToRace();

@@ -13,6 +13,8 @@
 #include "app/ProgramFolders.h"
 #include "app/Settings.h"
 #include "jvlink/JVLink.h"
+#include "compare/EntryTableSort.h"
+#include "compare/UnprocessedDays.h"
 #include "model/RaceDayModel.h"
 #include "workbench/BetWindowCommands.h"
 #include "workbench/EntryTable.h"
@@ -44,6 +46,8 @@ class WorkbenchView {
   // The selected race changed: header labels, status label, results tab, comparison horses,
   // the up-down position and the visibility of the analysis area.
   virtual void RaceChanged() {}
+  // The main window is disabled during the all-race run and enabled again after it.
+  virtual void WindowEnabledChanged() {}
 };
 
 struct WindowPlacement {
@@ -166,6 +170,25 @@ class Workbench {
   // The change-information timer runs once today's day is loaded.
   bool ChangeInfoTimerEnabled() const { return changeInfoTimer_; }
 
+  // --- comparison -----------------------------------------------------------------------------------
+  // The button 全ﾚｰｽ比較: compares, ranks and records every race of the loaded day.
+  void RunAllRaces();
+  // False while the all-race run keeps the main window disabled.
+  bool WindowEnabled() const { return windowEnabled_; }
+  // A sort button of the entry table (one radio group): re-sorts the entry table by it.
+  void SortEntry(EntrySort sort);
+  EntrySort EntrySortDown() const { return entrySort_; }
+
+  // --- unprocessed days -----------------------------------------------------------------------------
+  // The menu item 未処理データの読込(&R): false (and the reason shown) when the options forbid it;
+  // else the year dialog opens with year set to the current year.
+  bool OpenUnprocessedDays(int& year);
+  // OK of the year dialog: the year's unprocessed days; when there are none the message was shown
+  // (days empty) and the list dialog does not open.
+  UnprocessedDaysQuery QueryUnprocessed(int year);
+  // "Start" of the list dialog: loads (and so analyses) every listed day, last to first.
+  void ProcessUnprocessed(const std::vector<std::string>& days);
+
   // --- parts ------------------------------------------------------------------------------------
   Settings& GetSettings() { return settings_; }
   const Settings& GetSettings() const { return settings_; }
@@ -223,6 +246,8 @@ class Workbench {
   int resultTimerMs_ = 10 * 60000;
   int raceStepMax_ = 0;
   int raceStepPos_ = 0;
+  bool windowEnabled_ = true;
+  EntrySort entrySort_ = EntrySort::HorseNo;
   BetWindowCommands bets_{*this};
 };
 
