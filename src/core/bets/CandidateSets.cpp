@@ -13,6 +13,14 @@ constexpr int kBoundsPos = kRoles * kFlagsPerRole + 1;  // 325
 constexpr int kBoundWidth = 7;
 constexpr int kNamePos = kBoundsPos + kOddsBounds * kBoundWidth;  // 437
 
+// "[" + the trimmed name + "]" (built by appending, which also keeps GCC's -Wrestrict quiet).
+std::string Bracketed(std::string_view name) {
+  std::string text = "[";
+  text += Trim(name);
+  text += ']';
+  return text;
+}
+
 int FlagPos(int role, int criterion, int rank) { return kFlagsPerRole * role + kRankItems * criterion + rank; }
 
 }  // namespace
@@ -188,7 +196,7 @@ bool CandidateSettings::AddSet(UiPort& ui) {
   bool replaced = false;
   for (std::string& existing : lines) {
     if (SetLineName(existing) != name) continue;
-    if (!ui.AskYesNo("[" + std::string(Trim(name)) + J("]はすでに存在しています。上書きしますか?"))) return false;
+    if (!ui.AskYesNo(Bracketed(name) + J("はすでに存在しています。上書きしますか?"))) return false;
     existing = line;
     replaced = true;
   }
@@ -219,7 +227,7 @@ bool CandidateSettings::DeleteSet(UiPort& ui) {
   }
   if (selected_ < 0 || selected_ >= static_cast<int>(KaimeSetList.size())) return false;
   const std::string name = SetLineName(KaimeSetList[static_cast<size_t>(selected_)]);
-  if (!ui.AskYesNo("[" + std::string(Trim(name)) + J("]を削除します。よろしいですか?"))) return false;
+  if (!ui.AskYesNo(Bracketed(name) + J("を削除します。よろしいですか?"))) return false;
   std::vector<std::string> before = KaimeSetList;
   KaimeSetList.erase(KaimeSetList.begin() + selected_);
   if (FileResult r = Save(); !r) {
