@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <thread>
 
