@@ -58,10 +58,10 @@ const SampleFeed& Sample() {
     f.timeseries = dir.path / "ts";
     f.options.out = f.dir.string();
     f.options.seed = 11;
-    kv::sim::ParseDate("2024-03-02", f.options.from);
+    kv::sim::ParseDate("2024-03-09", f.options.from);
     kv::sim::ParseDate("2024-03-17", f.options.to);
     f.options.hasOddsFrom = true;
-    kv::sim::ParseDate("2024-03-16", f.options.oddsFrom);
+    kv::sim::ParseDate("2024-03-17", f.options.oddsFrom);
     f.options.hasToday = true;
     kv::sim::ParseDate("2024-03-23", f.options.today);
     f.options.timeseries = f.timeseries.string();

@@ -27,7 +27,7 @@ struct TempDir {
   fs::path path;
 };
 
-// A feed of three March 2024 weekends with final odds on the last one, a live race day after
+// A feed of two March 2024 weekends with final odds on the last day, a live race day after
 // them, and a time-series folder. Generated once per test program.
 struct SampleFeed {
   kv::sim::FeedOptions options;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "Calendar.h"
 #include "Records.h"
@@ -23,9 +24,11 @@ namespace {
 struct SampleWorld {
   std::unique_ptr<World> world;
   std::vector<Race> races;
+  std::vector<Race> later;
 };
 
-// Four June 2024 race days at three venues.
+// Four June 2024 race days at three venues (144 races), and then the world runs on for three
+// more weekends (`later`, kept without their markets).
 const SampleWorld& Races() {
   static SampleWorld s = [] {
     SampleWorld w;
@@ -35,6 +38,12 @@ const SampleWorld& Races() {
       auto day = w.world->RunDay(cal.Next(d));
       for (auto& r : day) w.races.push_back(std::move(r));
     }
+    for (Date d : {Date{2024, 6, 15}, Date{2024, 6, 16}, Date{2024, 6, 22}, Date{2024, 6, 23}, Date{2024, 6, 29},
+                   Date{2024, 6, 30}})
+      for (auto& r : w.world->RunDay(cal.Next(d))) {
+        r.finalMarket = Market{};
+        w.later.push_back(std::move(r));
+      }
     return w;
   }();
   return s;
@@ -284,6 +293,40 @@ TEST(World, PopularityRanksFollowTheOdds) {
       if (!live.empty()) { EXPECT_EQ(live.front().second, 1); }
     }
   }
+}
+
+TEST(World, HorsesMeetAgainAndShareOpponents) {
+  const auto& s = Races();
+  std::vector<const Race*> all;
+  for (const Race& r : s.races) all.push_back(&r);
+  for (const Race& r : s.later) all.push_back(&r);
+  std::map<int, std::set<int>> met;
+  int pairs = 0, sharing = 0, runners = 0, again = 0;
+  for (const Race* r : all) {
+    std::vector<int> field;
+    for (const Runner& ru : r->runners)
+      if (ru.place > 0) field.push_back(ru.horse);
+    const bool lastWeekend = !(r->date < Date{2024, 6, 29});
+    for (size_t a = 0; a < field.size() && lastWeekend; ++a) {
+      ++runners;
+      const auto x = met.find(field[a]);
+      again += x != met.end();
+      for (size_t b = a + 1; b < field.size(); ++b) {
+        ++pairs;
+        const auto y = met.find(field[b]);
+        if (x == met.end() || y == met.end()) continue;
+        sharing += std::any_of(x->second.begin(), x->second.end(), [&](int o) { return y->second.count(o) > 0; });
+      }
+    }
+    for (int h : field)
+      for (int o : field)
+        if (h != o) met[h].insert(o);
+  }
+  ASSERT_GT(pairs, 2000);
+  // Four weeks in (horses rest two to eight weeks between runs) a quarter of the runners have
+  // run before, and pairs already share opponents; over a year the median pair shares several.
+  EXPECT_GT(again * 4, runners);
+  EXPECT_GT(sharing * 50, pairs);
 }
 
 namespace {
