@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QButtonGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -26,9 +27,12 @@
 #include "KaimeForm.h"
 #include "QtPorts.h"
 #include "UserKaimeForm.h"
+#include "UnprocessedDialogs.h"
 #include "UserSettingDialogs.h"
 #include "VerificationPage.h"
 #include "bets/Marking.h"
+#include "compare/CompareTables.h"
+#include "compare/EntryTableSort.h"
 #include "text/Cp932.h"
 #include "workbench/VerificationCommands.h"
 
@@ -123,6 +127,8 @@ void MainWindow::BuildMenus() {
           &QAction::triggered, this, [this] { ExportPointRateFile(wb_, PointRateCsv::RateAndRank); });
   connect(AddAction(csv, QStringLiteral("PointRankCsvAction"), QStringLiteral("Pt勝率順位"), {}),
           &QAction::triggered, this, [this] { ExportPointRateFile(wb_, PointRateCsv::RankOnly); });
+  connect(AddAction(file, QStringLiteral("UnprocessedAction"), QStringLiteral("未処理データの読込(&R)"), {}),
+          &QAction::triggered, this, [this] { RunUnprocessedDays(wb_, this); });
   connect(AddAction(file, QStringLiteral("ExitAction"), QStringLiteral("終了(&X)"), QStringLiteral("プログラムを終了します")),
           &QAction::triggered, this, &QWidget::close);
 
@@ -195,6 +201,12 @@ QWidget* MainWindow::BuildButtonBar() {
   dateCombo_->setStatusTip(QStringLiteral("開催日を選択します"));
   h->addWidget(dateCombo_);
   h->addStretch(1);
+  auto* allRaces = new QPushButton(QStringLiteral("全ﾚｰｽ比較"), bar);
+  allRaces->setObjectName(QStringLiteral("AllRaceButton"));
+  allRaces->setToolTip(QStringLiteral("全レースにわたって比較します"));
+  allRaces->setStatusTip(QStringLiteral("全レースにわたって比較します"));
+  connect(allRaces, &QPushButton::clicked, this, [this] { wb_.RunAllRaces(); });
+  h->addWidget(allRaces);
   auto* bets = new QPushButton(QStringLiteral("買い目画面"), bar);
   bets->setObjectName(QStringLiteral("KaimeFormButton"));
   connect(bets, &QPushButton::clicked, this, [this] { wb_.Bets().Show(); });
@@ -244,14 +256,18 @@ QWidget* MainWindow::BuildSortGroup() {
   group->setObjectName(QStringLiteral("SortGroup"));
   auto* h = new QHBoxLayout(group);
   h->setContentsMargins(4, 2, 4, 2);
-  const QString captions[] = {QStringLiteral("馬番"), QStringLiteral("勝数"), QStringLiteral("着順"),
-                              QStringLiteral("負数"), QStringLiteral("勝率"), QStringLiteral("勝ﾎﾟｲﾝﾄ"),
-                              QStringLiteral("負ﾎﾟｲﾝﾄ"), QStringLiteral("Pt勝率"), QStringLiteral("ｵｯｽﾞ順位")};
+  // One radio group: the button that is down is the entry table's order.
+  sortButtons_ = new QButtonGroup(group);
+  sortButtons_->setExclusive(true);
   int i = 0;
-  for (const QString& c : captions) {
-    auto* b = new QPushButton(c, group);
-    b->setObjectName(QStringLiteral("SortButton%1").arg(i++));
-    b->setEnabled(false);  // enabled once a race is shown
+  for (const EntrySortButton& sb : EntrySortButtons()) {
+    auto* b = new QPushButton(U(sb.caption), group);
+    b->setObjectName(QStringLiteral("SortButton%1").arg(i));
+    b->setCheckable(true);
+    b->setChecked(sb.sort == wb_.EntrySortDown());
+    sortButtons_->addButton(b, i++);
+    const EntrySort sort = sb.sort;
+    connect(b, &QPushButton::clicked, this, [this, sort] { wb_.SortEntry(sort); });
     h->addWidget(b);
   }
   h->addStretch(1);
@@ -327,7 +343,9 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   entryGrid_->SetGrid(&g.entry, EntryTableLayout());
   detailEntryGrid_->SetGrid(&g.detailEntry, DetailEntryLayout());
   compareDetailGrid_->SetGrid(&g.compareDetail, CompareDetailLayout());
-  winLossGrid_->SetGrid(&g.winLoss, WinLossLayout());
+  GridLayout winLoss = WinLossLayout();
+  winLoss.style = WinLossStyle;
+  winLossGrid_->SetGrid(&g.winLoss, winLoss);
   twoHorseGrid_->SetGrid(&g.twoHorse, PlainGridLayout());
   ktDataGrid_->SetGrid(&g.ktData, PlainGridLayout());
   ktMatrixGrid_->SetGrid(&g.ktMatrix, WinLossLayout());
@@ -519,6 +537,22 @@ void MainWindow::RaceChanged() {
     raceList_->setCurrentRow(wb_.SelectedListIndex());
   }
   analysisArea_->setVisible(wb_.AnalysisVisible() || wb_.Day() == nullptr);
+  SyncComparisonControls();
+}
+
+void MainWindow::WindowEnabledChanged() { setEnabled(wb_.WindowEnabled()); }
+
+void MainWindow::SyncComparisonControls() {
+  // The sort button that is down, and the day loaded (the unprocessed-days run loads days itself).
+  int i = 0;
+  for (const EntrySortButton& sb : EntrySortButtons()) {
+    if (QAbstractButton* b = sortButtons_->button(i++)) b->setChecked(sb.sort == wb_.EntrySortDown());
+  }
+  const int day = dateCombo_->findText(Q(wb_.LoadedDayName()));
+  if (!wb_.LoadedDayName().empty() && day >= 0 && day != dateCombo_->currentIndex()) {
+    const QSignalBlocker block(dateCombo_);
+    dateCombo_->setCurrentIndex(day);
+  }
 }
 
 }  // namespace kv::gui

@@ -14,6 +14,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QListWidget;
+class QButtonGroup;
 class QPushButton;
 class QTabWidget;
 
@@ -43,6 +44,7 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   void PanelsChanged() override;
   void OptionsChanged() override;
   void RaceChanged() override;
+  void WindowEnabledChanged() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -53,6 +55,7 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   QWidget* BuildButtonBar();
   QWidget* BuildRaceHeader();
   QWidget* BuildSortGroup();
+  void SyncComparisonControls();
   QWidget* BuildAnalysisTabs();
   QAction* AddAction(QMenu* menu, const QString& name, const QString& text, const QString& hint);
   void PickFolder(const FolderChoice& choice);
@@ -63,6 +66,7 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   void BuildResultsPage(QWidget* page);
 
   Workbench& wb_;
+  QButtonGroup* sortButtons_ = nullptr;
   bool shownOnce_ = false;
   std::map<OptionCheck, QAction*> optionActions_;
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "compare/CompareTables.h"
 #include "text/Cp932.h"
 #include "workbench/EntryTable.h"
 
@@ -67,11 +68,7 @@ GridLayout DetailEntryLayout() {
 GridLayout CompareDetailLayout() {
   GridLayout l;
   l.columnWidths = {16, 36, 120, 32, 36, 36, 36, 36, 120, 32, 36, 36, 36, 48, 56};
-  l.style = [](const TextGrid& g, int row, int col) {
-    CellStyle s = CenteredStyle(g, row, col);
-    if ((col == 2 || col == 8) && row > 0) s.align = CellAlign::Left;
-    return s;
-  };
+  l.style = CompareDetailStyle;
   return l;
 }
 
