@@ -228,16 +228,29 @@ StoreResult DayFileStore::Refresh(CachedFile& f) {
 StoreResult DayFileStore::Write(CachedFile& f) {
   StoreResult res = Refresh(f);
   if (res.outcome == StoreOutcome::Failed || f.pending.empty()) return res;
+  std::vector<FileWrite> one;
+  one.push_back({f.path, FileBytes(f)});
+  return Written(f, WriteFilesAtomic(one).front());
+}
+
+std::string DayFileStore::FileBytes(const CachedFile& f) {
   std::string bytes;
   bytes.reserve(f.lines.size() * (f.lineLength + 2));
   for (const std::string& l : f.lines) bytes.append(l).append("\r\n");
   std::error_code ec;
   fs::create_directories(f.path.parent_path(), ec);
-  if (FileResult r = WriteFileAtomic(f.path, bytes); !r) {
+  return bytes;
+}
+
+StoreResult DayFileStore::Written(CachedFile& f, const FileResult& written) {
+  StoreResult res;
+  res.fileName = f.name;
+  if (!written) {
     res.outcome = StoreOutcome::Failed;
-    res.message = ToCp932(r.error);
+    res.message = ToCp932(written.error);
     return res;
   }
+  res.outcome = StoreOutcome::Stored;
   const size_t before = Bytes(f);
   f.pending.clear();
   f.sig = Stat(f.path);
@@ -450,10 +463,24 @@ StoreResult DayFileStore::MakeRoom(const std::string& keep) {
 }
 
 StoreResult DayFileStore::Flush() {
+  // Every changed file is replaced atomically, with one disk flush for the whole session.
   StoreResult res;
   res.outcome = StoreOutcome::Stored;
+  std::vector<FileWrite> writes;
+  std::vector<CachedFile*> owners;
   for (auto& [key, f] : files_) {
-    StoreResult w = Write(f);
+    StoreResult r = Refresh(f);
+    if (r.outcome == StoreOutcome::Failed) {
+      if (res.outcome != StoreOutcome::Failed) res = r;
+      continue;
+    }
+    if (f.pending.empty()) continue;
+    writes.push_back({f.path, FileBytes(f)});
+    owners.push_back(&f);
+  }
+  const std::vector<FileResult> results = WriteFilesAtomic(writes);
+  for (size_t i = 0; i < owners.size(); ++i) {
+    StoreResult w = Written(*owners[i], results[i]);
     if (w.outcome == StoreOutcome::Failed && res.outcome != StoreOutcome::Failed) res = w;
   }
   return res;

@@ -198,6 +198,9 @@ class DayFileStore {
   StoreResult Load(CachedFile& f);
   StoreResult Refresh(CachedFile& f);
   StoreResult Write(CachedFile& f);
+  // The file's bytes as they are to be written (creating its folder); the bookkeeping after a write.
+  static std::string FileBytes(const CachedFile& f);
+  StoreResult Written(CachedFile& f, const FileResult& written);
   StoreResult MakeRoom(const std::string& keep);
   static void Apply(CachedFile& f, const PendingOp& op);
   static size_t Bytes(const CachedFile& f);
