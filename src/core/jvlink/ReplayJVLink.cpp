@@ -186,13 +186,16 @@ JVReadResult ReplayJVLink::JVRead(int bufferSize) {
   if (!initialised_) return {-201, "", ""};
   if (mode_ == Mode::Closed) return {-203, "", ""};
   if (cancelled_) return {0, "", ""};
-  auto deliver = [&](const std::string& rec, const std::string& file) -> JVReadResult {
+  // A record longer than the caller's buffer is refused and stays next in line.
+  auto deliver = [&](const std::string& file) -> JVReadResult {
+    const std::string& rec = records_[recordIndex_];
     if (static_cast<int>(rec.size()) > bufferSize) return {-402, "", file};
+    ++recordIndex_;
     return {static_cast<int>(rec.size()), rec, file};
   };
   if (mode_ == Mode::RealTime) {
     if (recordIndex_ >= records_.size()) return {0, "", ""};
-    return deliver(records_[recordIndex_++], "");
+    return deliver("");
   }
   while (fileIndex_ < files_.size()) {
     const AccFile& f = files_[fileIndex_];
@@ -208,7 +211,7 @@ JVReadResult ReplayJVLink::JVRead(int bufferSize) {
       fileLoaded_ = true;
       cached_.insert(f.name);
     }
-    if (recordIndex_ < records_.size()) return deliver(records_[recordIndex_++], f.name);
+    if (recordIndex_ < records_.size()) return deliver(f.name);
     // End of this file: -1 when another follows, 0 after the last.
     ++fileIndex_;
     fileLoaded_ = false;
