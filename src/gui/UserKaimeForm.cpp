@@ -151,7 +151,7 @@ QWidget* UserKaimeForm::BuildOddsGroup() {
   g->setContentsMargins(6, 4, 6, 4);
   const auto& fields = OddsBoundFields();
   for (int t = 0; t < kBetTypeCount; ++t) {
-    const int row = t % 4, col = (t / 4) * 5;
+    const int row = t % 4, col = (t / 4) * 6;  // column 5 stays empty between the two blocks
     g->addWidget(new QLabel(QString::fromUtf8(kOddsCaptions[t]), box), row, col);
     for (int k = 0; k < 2; ++k) {
       const int field = 2 * t + k;
@@ -159,7 +159,7 @@ QWidget* UserKaimeForm::BuildOddsGroup() {
       spin->setObjectName(QString::fromLatin1(fields[static_cast<size_t>(field)].name));
       spin->setRange(fields[static_cast<size_t>(field)].min, fields[static_cast<size_t>(field)].max);
       spin->setAlignment(Qt::AlignRight);
-      spin->setMinimumWidth(84);
+      spin->setFixedWidth(90);
       connect(spin, &QSpinBox::valueChanged, this, [this, field](int value) {
         if (!filling_) cs_.SetBound(field, value);
       });
@@ -169,6 +169,7 @@ QWidget* UserKaimeForm::BuildOddsGroup() {
     }
   }
   g->setColumnMinimumWidth(5, 24);
+  g->setColumnStretch(11, 1);
   return box;
 }
 
