@@ -253,33 +253,12 @@ TEST(ProcessedDays, MenuChecksAndStartLoadsLastToFirst) {
   EXPECT_EQ(ui.Messages(), std::vector<std::string>{J("処理が終了しました。")});
 }
 
-// A scratch folder in memory when the system has one: the simulated world writes thousands of
-// files, each flushed to disk, which on a disk takes minutes and in memory seconds.
-class MemoryDir {
- public:
-  MemoryDir() {
-    std::error_code ec;
-    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    path_ = base / ("korvane_rank_" + std::to_string(::getpid()));
-    fs::remove_all(path_, ec);
-    fs::create_directories(path_);
-  }
-  ~MemoryDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
 // A simulated day run through the all-race run: every pair of every race holds exactly what the
 // comparison of that pair gives on its own, the totals agree with the pair outcomes, every rank
 // list is 1..c, a second run gives the same model and files, and each runner's file holds one
 // line for the race.
 TEST(AllRaceRunSimulated, EveryPairComparedAndRanksConsistent) {
-  MemoryDir dir;
+  ScratchFolder dir;  // in memory where possible: the world writes thousands of files
   const std::vector<SimulatedDay> days = SimulatePastRuns(dir.path(), 7, sim::Date{2023, 9, 1}, 40);
   ASSERT_FALSE(days.empty());
   const SimulatedDay& sd = days.back();
