@@ -14,6 +14,7 @@
 #include "World.h"
 #include "compare/PastRunBuilder.h"
 #include "jvlink/DayFileStore.h"
+#include "jvlink/RecordFile.h"
 #include "model/JVData_Structure.h"
 #include "text/Field.h"
 #include "text/Format.h"
