@@ -171,7 +171,7 @@ World::World(uint64_t seed, const Date& start) : rng_(seed) {
   // over the classes by ability.
   year_ = start.y;
   const int startSerial = start.Serial();
-  const int cropSize[6] = {4600, 4600, 2600, 1900, 1200, 600};
+  const int cropSize[6] = {3200, 3200, 1800, 1300, 800, 400};
   for (int a = 2; a <= 7; ++a) {
     const int by = start.y - a;
     std::vector<int> crop;
@@ -283,7 +283,7 @@ int World::NewHorse(int birthYear) {
 
 void World::StartYear(int year) {
   for (int y = year_ + 1; y <= year; ++y) {
-    for (int k = 0; k < 4600; ++k) NewHorse(y - 2);
+    for (int k = 0; k < 3200; ++k) NewHorse(y - 2);
     for (Horse& h : horses_)
       if (!h.retired && h.Age(y) >= 8) h.retired = true;
   }

@@ -27,7 +27,7 @@ struct SampleWorld {
   std::vector<Race> later;
 };
 
-// Four June 2024 race days at three venues (144 races), and then the world runs on for three
+// Four June 2024 race days at three venues (144 races), and then the world runs on for seven
 // more weekends (`later`, kept without their markets).
 const SampleWorld& Races() {
   static SampleWorld s = [] {
@@ -38,12 +38,14 @@ const SampleWorld& Races() {
       auto day = w.world->RunDay(cal.Next(d));
       for (auto& r : day) w.races.push_back(std::move(r));
     }
-    for (Date d : {Date{2024, 6, 15}, Date{2024, 6, 16}, Date{2024, 6, 22}, Date{2024, 6, 23}, Date{2024, 6, 29},
-                   Date{2024, 6, 30}})
+    for (int s = Date{2024, 6, 15}.Serial(); s <= Date{2024, 7, 28}.Serial(); ++s) {
+      const Date d = Date::FromSerial(s);
+      if (!IsRacingDate(d)) continue;
       for (auto& r : w.world->RunDay(cal.Next(d))) {
         r.finalMarket = Market{};
         w.later.push_back(std::move(r));
       }
+    }
     return w;
   }();
   return s;
@@ -306,7 +308,7 @@ TEST(World, HorsesMeetAgainAndShareOpponents) {
     std::vector<int> field;
     for (const Runner& ru : r->runners)
       if (ru.place > 0) field.push_back(ru.horse);
-    const bool lastWeekend = !(r->date < Date{2024, 6, 29});
+    const bool lastWeekend = !(r->date < Date{2024, 7, 27});
     for (size_t a = 0; a < field.size() && lastWeekend; ++a) {
       ++runners;
       const auto x = met.find(field[a]);
@@ -323,10 +325,10 @@ TEST(World, HorsesMeetAgainAndShareOpponents) {
         if (h != o) met[h].insert(o);
   }
   ASSERT_GT(pairs, 2000);
-  // Four weeks in (horses rest two to eight weeks between runs) a quarter of the runners have
-  // run before, and pairs already share opponents; over a year the median pair shares several.
-  EXPECT_GT(again * 4, runners);
-  EXPECT_GT(sharing * 50, pairs);
+  // Eight weeks in (horses rest two to eight weeks between runs) most runners have run before,
+  // and pairs already share opponents; over a year the median pair shares several.
+  EXPECT_GT(again * 2, runners);
+  EXPECT_GT(sharing * 10, pairs);
 }
 
 namespace {
