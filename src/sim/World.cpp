@@ -573,7 +573,7 @@ void World::Enter(Race& race, int serial, Rng& rng, std::vector<uint8_t>& busy) 
   int target;
   if (surface == kJumpCourse) target = 7 + rng.Below(8);
   else if (newcomer) target = 8 + rng.Below(11);
-  else target = rng.Chance(0.3) ? 16 + rng.Below(3) : 9 + rng.Below(10);
+  else target = rng.Chance(0.3) ? 16 + rng.Below(3) : 8 + rng.Below(10);
 
   struct Cand {
     double score;
