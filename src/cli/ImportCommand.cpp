@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <system_error>
 #include <thread>
 
 #include "Cli.h"
@@ -112,9 +113,17 @@ int CmdImport(CliContext& ctx) {
   if (!feed.empty()) {
     fs::path p(feed);
     if (!p.is_absolute()) p = fs::absolute(p);
+    if (std::error_code ec; !fs::is_directory(p, ec)) {
+      ctx.err << "import: the feed folder " << p.string() << " does not exist\n";
+      return kExitFailed;
+    }
     jv = std::make_unique<ReplayJVLink>(p.string(), ctx.clock);
   } else {
-    jv = MakeFeedJVLink(ctx.program.settings);
+    if (const std::string missing = MissingFeedFolderMessage(ctx.program.settings); !missing.empty()) {
+      ctx.err << "import: " << ToUtf8(missing) << '\n';
+      return kExitFailed;
+    }
+    jv = MakeFeedJVLink(ctx.program.settings, ctx.clock);
   }
   InterruptibleUi ui(ctx.ui);
   if (!CheckJVLinkPresent(*jv, ui)) return kExitFailed;

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdlib>
 
+#include "Feed.h"
 #include "MainWindow.h"
 #include "app/Settings.h"
 #include "jvlink/StartupChecks.h"
@@ -48,25 +50,19 @@ fs::path DemoProgramFolder() {
   return fs::temp_directory_path() / "korvane2-demo";
 }
 
-void PrepareDemo(const fs::path& prog, UiPort& ui) {
-  std::error_code ec;
-  fs::create_directories(prog / "feed", ec);
-  Settings settings(prog);
-  if (FileResult r = settings.Load(); !r) {
-    ui.Warning(ToCp932(r.error));
-    return;
-  }
-  if (settings.ReadText(kFeedSection, kFeedKey, "").empty()) {
-    if (FileResult r = settings.WriteText(kFeedSection, kFeedKey, "feed"); !r) ui.Warning(ToCp932(r.error));
-  }
-  // The simulated racing world is written into the feed folder and imported here once the
-  // simulator's feed writer and the accumulated-data import are part of the program.
+bool PrepareDemo(const fs::path& prog, UiPort& ui) { return PrepareDemoFolder(prog, ui); }
+
+bool WriteDemoFeed(const DemoFeedRequest& request, std::string& error) {
+  const sim::Date today{request.today.year, request.today.month, request.today.day};
+  sim::FeedStats stats;
+  return sim::GenerateFeed(sim::DemoFeedOptions(request.feed.string(), today, request.timeseries.string()), stats,
+                           error);
 }
 
 GuiSession::GuiSession(fs::path progDir, UiPort* ui) : progDir_(std::move(progDir)), ui_(ui ? ui : &qtUi_) {
   Settings settings(progDir_);
   (void)settings.Load();  // a problem with the file is reported by the workbench's start-up
-  jv_ = MakeFeedJVLink(settings);
+  jv_ = MakeFeedJVLink(settings, clock_);
   wb_ = std::make_unique<Workbench>(progDir_, *ui_, clock_, *jv_, desktop_);
 }
 
@@ -78,8 +74,22 @@ bool GuiSession::Start() {
   if (!CheckJVLinkPresent(*jv_, *ui_)) return false;
   QApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
   if (!wb_->Start()) return false;
+  if (const std::string missing = MissingFeedFolderMessage(wb_->GetSettings()); !missing.empty()) ui_->Warning(missing);
   window_ = std::make_unique<MainWindow>(*wb_, ui_ == &qtUi_ ? &qtUi_ : nullptr);
   window_->PlaceFromSettings();
+  return true;
+}
+
+bool GuiSession::SetUpDemo(const DemoFeedWriter& writer) {
+  if (!DemoSetUpPending(wb_->GetSettings())) return true;
+  wb_->OnShown();  // JV-Link is initialised before the import opens it
+  window_->setEnabled(false);
+  const DemoSetUp result = kv::SetUpDemo(wb_->GetSettings(), *ui_, clock_, *jv_, writer);
+  window_->setEnabled(true);
+  if (result != DemoSetUp::Done) return false;
+  wb_->BuildDayList();
+  static const std::string kReady = J("デモ用データの準備ができました。日付を選んでください。");
+  ui_->Status(kReady);
   return true;
 }
 
@@ -98,11 +108,13 @@ int RunWorkbench(int argc, char** argv) {
   fs::path prog = options.demo ? DemoProgramFolder() : ChooseProgramFolder(options.home);
   if (options.demo) {
     QtUiPort ui;
-    PrepareDemo(prog, ui);
+    if (!PrepareDemo(prog, ui)) return 1;
   }
   GuiSession session(prog);
   if (!session.Start()) return 1;
   session.Window().show();
+  // The demo's feed is written and imported once the window is on the screen.
+  if (options.demo) QTimer::singleShot(0, &session.Window(), [&session] { session.SetUpDemo(); });
   return app.exec();
 }
 

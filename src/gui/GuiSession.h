@@ -8,6 +8,7 @@
 
 #include "QtPorts.h"
 #include "app/LocalClock.h"
+#include "workbench/Demo.h"
 #include "workbench/Workbench.h"
 
 namespace kv::gui {
@@ -26,9 +27,13 @@ bool ParseGuiOptions(const QStringList& args, GuiOptions& out, QString& error);
 // The demo's program folder: $XDG_DATA_HOME/korvane2-demo, else ~/.local/share/korvane2-demo.
 fs::path DemoProgramFolder();
 
-// Makes the demo program folder ready: the folder itself and its feed folder setting, then the
-// simulated feed and its import.
-void PrepareDemo(const fs::path& prog, UiPort& ui);
+// Makes the demo program folder ready before the session starts: the folder, its feed and
+// time-series folders and their settings. False when the folder cannot be used (the user was told).
+bool PrepareDemo(const fs::path& prog, UiPort& ui);
+
+// Writes the demo's simulated world (two years of history up to the day before the request's
+// day, that day as a live race day) with the simulator.
+bool WriteDemoFeed(const DemoFeedRequest& request, std::string& error);
 
 class GuiSession {
  public:
@@ -39,6 +44,11 @@ class GuiSession {
   // The start-up: JV-Link presence check, the workbench's start-up steps, the main window placed
   // as saved. False when the program must end (the user has been told).
   bool Start();
+
+  // The demo's first start, once the window is shown: the feed written and imported with the
+  // progress window up and the main window disabled, then the day list filled. Later starts find
+  // it done and do nothing. True when the demo is ready.
+  bool SetUpDemo(const DemoFeedWriter& writer = WriteDemoFeed);
 
   Workbench& Bench() { return *wb_; }
   MainWindow& Window() { return *window_; }

@@ -1,5 +1,8 @@
 #include "workbench/FeedJVLink.h"
 
+#include <system_error>
+
+#include "jvlink/ReplayJVLink.h"
 #include "text/Cp932.h"
 #include "workbench/EmptyFeedJVLink.h"
 #include "workbench/Workbench.h"
@@ -13,11 +16,18 @@ fs::path FeedFolder(const Settings& settings) {
   return p.is_absolute() ? p : settings.ProgDir() / p;
 }
 
-std::unique_ptr<JVLink> MakeFeedJVLink(const Settings& settings) {
-  // The replay reader of FeedFolder(settings) is created here once it is part of the program;
-  // until then every workbench gets the JV-Link without data.
-  (void)settings;
-  return std::make_unique<EmptyFeedJVLink>();
+std::string MissingFeedFolderMessage(const Settings& settings) {
+  const fs::path feed = FeedFolder(settings);
+  std::error_code ec;
+  if (feed.empty() || fs::is_directory(feed, ec)) return {};
+  return J("JV-Linkのデータフォルダ[") + ToCp932(feed.string()) + J("]が見つかりません。") + "\r\n" +
+         kSettingsFileName + J("の[JvReplay] FeedDirに、JVデータのあるフォルダを指定してください。");
+}
+
+std::unique_ptr<JVLink> MakeFeedJVLink(const Settings& settings, const Clock& clock) {
+  const fs::path feed = FeedFolder(settings);
+  if (feed.empty()) return std::make_unique<EmptyFeedJVLink>();
+  return std::make_unique<ReplayJVLink>(feed.string(), clock);
 }
 
 }  // namespace kv

@@ -175,14 +175,28 @@ TEST(Startup, DayListIsNewestFirstAndJVLinkIsInitialisedOnceWhenShown) {
 
 TEST(FeedFolder, RelativeToTheProgramFolderAndEmptyWithoutSetting) {
   test::TempDir dir;
+  test::SetClock clock{DateTime{2024, 5, 26, 9, 30, 0, 0}};
   Settings s(dir.path());
   ASSERT_TRUE(s.Load());
   EXPECT_TRUE(FeedFolder(s).empty());
+  EXPECT_TRUE(MissingFeedFolderMessage(s).empty());  // no feed set: nothing to tell
   ASSERT_TRUE(s.WriteText(kFeedSection, kFeedKey, "feed"));
   EXPECT_EQ(FeedFolder(s), dir / "feed");
-  auto jv = MakeFeedJVLink(s);
+  EXPECT_EQ(ToUtf8(MissingFeedFolderMessage(s)).find("JV-Linkのデータフォルダ[" + (dir / "feed").string() + "]"), 0u);
+
+  // The JV-Link serves the folder, also when it appears after the JV-Link was made.
+  auto jv = MakeFeedJVLink(s, clock);
   ASSERT_TRUE(jv);
   EXPECT_TRUE(jv->Available());
+  ASSERT_EQ(jv->JVInit(kJVSoftwareId), 0);
+  EXPECT_EQ(jv->JVOpen("RACEDIFN", "20240101000000", 1).code, -1);
+  fs::create_directories(dir / "feed" / "RACEDIFN");
+  ASSERT_TRUE(WriteFileAtomic(dir / "feed" / "RACEDIFN" / "20240525170000-01-RACE.jvd", "x\r\n"));
+  EXPECT_TRUE(MissingFeedFolderMessage(s).empty());
+  const JVOpenResult open = jv->JVOpen("RACEDIFN", "20240101000000", 1);
+  EXPECT_EQ(open.code, 0);
+  EXPECT_EQ(open.readCount, 1);
+  jv->JVClose();
 }
 
 }  // namespace
