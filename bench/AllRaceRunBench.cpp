@@ -14,7 +14,6 @@
 #include "compare/AllRaceRun.h"
 #include "compare/PastRunFile.h"
 #include "compare/UnprocessedDays.h"
-#include "model/DayLoader.h"
 #include "model/RaceDayModel.h"
 // after RecordFile.h (through PastRunFile.h), which it uses
 #include "SimulatedPastRuns.h"
@@ -115,8 +114,7 @@ void BM_UnprocessedDaysRun(benchmark::State& state) {
   int analysed = 0;
   for (auto _ : state) {
     analysed = ProcessUnprocessedDays(dayNames, ui, [&](const std::string& name) {
-      const DayLoadResult res = LoadRaceDay(*day, w.folder.path(), name, DayLoadOptions::From(settings), ui);
-      return res.loaded && RunAllRaces(*day, settings, ui).predictionsWritten;
+      return LoadAndRunAllRaces(*day, name, settings, ui).run.predictionsWritten;
     });
   }
   state.counters["days"] = analysed;

@@ -7,10 +7,9 @@
 #include <ostream>
 
 #include "Cli.h"
+#include "TerminalPorts.h"
 #include "compare/AllRaceRun.h"
-#include "compare/RaceRanking.h"
 #include "compare/UnprocessedDays.h"
-#include "model/DayLoader.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
@@ -20,39 +19,8 @@ namespace kv::cli {
 
 namespace {
 
-// The terminal's port without the per-runner and per-pair progress lines.
-class QuietUi : public UiPort {
- public:
-  explicit QuietUi(UiPort& ui) : ui_(ui) {}
-  void Info(const std::string& t) override { ui_.Info(t); }
-  void Warning(const std::string& t) override { ui_.Warning(t); }
-  void Plain(const std::string& t) override { ui_.Plain(t); }
-  bool AskYesNo(const std::string& t) override { return ui_.AskYesNo(t); }
-  void Beep() override { ui_.Beep(); }
-  void Status(const std::string& t) override { ui_.Status(t); }
-  void ProgressShow(const std::string&) override {}
-  void ProgressDetail(const std::string&) override {}
-  void ProgressBar(int, int) override {}
-  void ProgressHide() override {}
-  void BusyCursor(bool) override {}
-  void ProcessMessages() override {}
-
- private:
-  UiPort& ui_;
-};
-
 std::string Rate(double r) { return r < 0 ? std::string() : Fmt("%.3f", r); }
 std::string Rank(int n) { return n > 0 ? Fmt("%d", n) : std::string(); }
-
-// Loads a day and runs the all-race run on it. False when the load stopped or a past-run file
-// could not be read (the reason was shown).
-bool LoadAndAnalyse(CliContext& ctx, UiPort& ui, RaceDayModel& day, const std::string& dayName,
-                    DayLoadResult* loaded = nullptr) {
-  DayLoadResult res = LoadRaceDay(day, ctx.program.folders.prog, dayName, DayLoadOptions::From(ctx.program.settings), ui);
-  if (loaded) *loaded = res;
-  if (!res.loaded) return false;
-  return RunAllRaces(day, ctx.program.settings, ui).compared;
-}
 
 }  // namespace
 
@@ -61,16 +29,13 @@ int CmdAnalyse(CliContext& ctx) {
     ctx.err << UsageText();
     return kExitUsage;
   }
-  const std::string dayName = DayNameFromInput(ToCp932(ctx.args[0]));
-  if (dayName.empty()) {
-    ctx.err << "korvane2-cli: DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日: " << ctx.args[0] << '\n';
-    return kExitUsage;
-  }
-  InstallWinRankingAfterOddsLoads();
+  const std::string dayName = DayArgument(ctx, ctx.args[0]);
+  if (dayName.empty()) return kExitUsage;
   QuietUi ui(ctx.ui);
   auto day = std::make_unique<RaceDayModel>();
-  DayLoadResult loaded;
-  if (!LoadAndAnalyse(ctx, ui, *day, dayName, &loaded)) return kExitFailed;
+  const LoadedDayRun res = LoadAndRunAllRaces(*day, dayName, ctx.program.settings, ui);
+  if (!res.Analysed()) return kExitFailed;
+  const DayLoadResult& loaded = res.load;
 
   ctx.out << "race\thorse\tname\twins\tlosses\twin_rate\tpoint_wins\tpoint_losses\tpoint_win_rate"
              "\twin_rate_rank\tpoint_win_rate_rank\twins_rank\twins_rev_rank\tpoint_wins_rev_rank\n";
@@ -121,12 +86,11 @@ int CmdUnprocessed(CliContext& ctx) {
     for (const std::string& d : q.days) ctx.out << ToUtf8(d) << '\n';
     return kExitOk;
   }
-  InstallWinRankingAfterOddsLoads();
   QuietUi ui(ctx.ui);
   auto day = std::make_unique<RaceDayModel>();
   int failed = 0;
   ProcessUnprocessedDays(q.days, ctx.ui, [&](const std::string& dayName) {
-    const bool ok = LoadAndAnalyse(ctx, ui, *day, dayName);
+    const bool ok = LoadAndRunAllRaces(*day, dayName, ctx.program.settings, ui).Analysed();
     ctx.out << ToUtf8(dayName) << (ok ? "\tanalysed" : "\tnot analysed") << '\n';
     failed += !ok;
     return ok;

@@ -8,13 +8,12 @@
 #include <ostream>
 
 #include "Cli.h"
+#include "TerminalPorts.h"
 #include "bets/BetWindow.h"
 #include "bets/Marking.h"
 #include "bets/VoteFile.h"
 #include "compare/AllRaceRun.h"
 #include "compare/EntryTableSort.h"
-#include "compare/RaceRanking.h"
-#include "model/DayLoader.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "workbench/EntryTable.h"
@@ -23,27 +22,6 @@
 namespace kv::cli {
 
 namespace {
-
-// Terminal port without the progress lines of the load and the comparison.
-class QuietBetsUi : public UiPort {
- public:
-  explicit QuietBetsUi(UiPort& ui) : ui_(ui) {}
-  void Info(const std::string& t) override { ui_.Info(t); }
-  void Warning(const std::string& t) override { ui_.Warning(t); }
-  void Plain(const std::string& t) override { ui_.Plain(t); }
-  bool AskYesNo(const std::string& t) override { return ui_.AskYesNo(t); }
-  void Beep() override { ui_.Beep(); }
-  void Status(const std::string& t) override { ui_.Status(t); }
-  void ProgressShow(const std::string&) override {}
-  void ProgressDetail(const std::string&) override {}
-  void ProgressBar(int, int) override {}
-  void ProgressHide() override {}
-  void BusyCursor(bool) override {}
-  void ProcessMessages() override {}
-
- private:
-  UiPort& ui_;
-};
 
 struct BetsArgs {
   std::string dayName;
@@ -85,11 +63,8 @@ bool ParseMulti(const std::string& text, MultiOptions& out) {
 bool ParseBetsArgs(CliContext& ctx, bool vote, BetsArgs& a) {
   const auto& v = ctx.args;
   if (v.size() < 2) return false;
-  a.dayName = DayNameFromInput(ToCp932(v[0]));
-  if (a.dayName.empty()) {
-    ctx.err << "korvane2-cli: DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日: " << v[0] << '\n';
-    return false;
-  }
+  a.dayName = DayArgument(ctx, v[0]);
+  if (a.dayName.empty()) return false;
   if (!AllDigits(v[1]) || v[1].size() > 2 || ParseInt(v[1]) < 1) {
     ctx.err << "korvane2-cli: N is the position of the race in the day's race list, from 1: " << v[1] << '\n';
     return false;
@@ -137,7 +112,6 @@ bool ParseBetsArgs(CliContext& ctx, bool vote, BetsArgs& a) {
 // Everything the bet window holds after the race was selected.
 struct SelectedBets {
   std::unique_ptr<RaceDayModel> day = std::make_unique<RaceDayModel>();
-  DayLoadResult loaded;
   int race = -1;
   std::string raceItem;
   TextGrid entry;
@@ -148,20 +122,18 @@ struct SelectedBets {
 // Loads, compares, selects the race and builds the bets. False when something stopped it (the
 // reason was shown or printed).
 bool SelectAndBuild(CliContext& ctx, const BetsArgs& a, SelectedBets& s) {
-  InstallWinRankingAfterOddsLoads();
-  QuietBetsUi ui(ctx.ui);
+  QuietUi ui(ctx.ui);
   const fs::path& prog = ctx.program.folders.prog;
   Settings& settings = ctx.program.settings;
-  s.loaded = LoadRaceDay(*s.day, prog, a.dayName, DayLoadOptions::From(settings), ui);
-  if (!s.loaded.loaded) return false;
-  if (a.raceIndex > static_cast<int>(s.loaded.raceSlots.size())) {
-    ctx.err << "korvane2-cli: the day has " << s.loaded.raceSlots.size() << " races\n";
+  const LoadedDayRun run = LoadAndRunAllRaces(*s.day, a.dayName, settings, ui, [&](const DayLoadResult& l) {
+    if (a.raceIndex <= static_cast<int>(l.raceSlots.size())) return true;
+    ctx.err << "korvane2-cli: the day has " << l.raceSlots.size() << " races\n";
     return false;
-  }
-  if (!RunAllRaces(*s.day, settings, ui).compared) return false;
+  });
+  if (!run.Analysed()) return false;
 
-  s.race = s.loaded.raceSlots[static_cast<size_t>(a.raceIndex - 1)];
-  s.raceItem = s.loaded.raceList[static_cast<size_t>(a.raceIndex - 1)];
+  s.race = run.load.raceSlots[static_cast<size_t>(a.raceIndex - 1)];
+  s.raceItem = run.load.raceList[static_cast<size_t>(a.raceIndex - 1)];
   RaceDayModel& day = *s.day;
   day.SelectedRace = day.WorkRace = s.race;
 

@@ -40,6 +40,10 @@ struct CliCommand {
   CommandFn run;
 };
 
+// The day name (CP932) of a DAY argument (yyyymmdd or yyyy年mm月dd日); empty, after telling why
+// on err, when the argument is neither.
+std::string DayArgument(CliContext& ctx, const std::string& arg);
+
 // The command table.
 std::span<const CliCommand> CliCommands();
 const CliCommand* FindCliCommand(std::string_view name);

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "Cli.h"
+#include "model/DayLoader.h"
 #include "text/Cp932.h"
 
 namespace kv::cli {
@@ -60,6 +61,13 @@ std::string UsageText() {
     text += "  " + head + " " + std::string(c.summary) + "\n";
   }
   return text;
+}
+
+std::string DayArgument(CliContext& ctx, const std::string& arg) {
+  std::string dayName = DayNameFromInput(ToCp932(arg));
+  if (dayName.empty())
+    ctx.err << "korvane2-cli: DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日: " << arg << '\n';
+  return dayName;
 }
 
 // ---- Commands ----------------------------------------------------------------------------

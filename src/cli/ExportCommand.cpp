@@ -6,7 +6,6 @@
 #include "Cli.h"
 #include "compare/AllRaceRun.h"
 #include "compare/CsvExports.h"
-#include "model/DayLoader.h"
 #include "text/Cp932.h"
 #include "verify/VerificationTable.h"
 
@@ -51,15 +50,13 @@ int CmdExport(CliContext& ctx) {
 
   const fs::path& prog = ctx.program.folders.prog;
   auto day = std::make_unique<RaceDayModel>();
-  const DayLoadResult loaded =
-      LoadRaceDay(*day, prog, dayName, DayLoadOptions::From(ctx.program.settings), ctx.ui);
-  if (!loaded.loaded) return kExitFailed;
-  if (loaded.raceSlots.empty()) {
+  const LoadedDayRun res = LoadAndRunAllRaces(*day, dayName, ctx.program.settings, ctx.ui, [&](const DayLoadResult& l) {
+    if (!l.raceSlots.empty()) return true;
     ctx.ui.Info(NotEnoughDataMessage());
-    return kExitFailed;
-  }
-  const AllRaceRunResult run = RunAllRaces(*day, ctx.program.settings, ctx.ui);
-  if (!run.compared) return kExitFailed;  // the reason was shown
+    return false;
+  });
+  if (!res.Analysed()) return kExitFailed;  // the reason was shown
+  const DayLoadResult& loaded = res.load;
 
   fs::path target;
   FileResult written;

@@ -17,14 +17,10 @@ int CmdLoad(CliContext& ctx) {
     ctx.err << UsageText();
     return kExitUsage;
   }
-  const std::string dayName = DayNameFromInput(ToCp932(ctx.args[0]));
-  if (dayName.empty()) {
-    ctx.err << "korvane2-cli: DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日: " << ctx.args[0] << '\n';
-    return kExitUsage;
-  }
+  const std::string dayName = DayArgument(ctx, ctx.args[0]);
+  if (dayName.empty()) return kExitUsage;
   auto day = std::make_unique<RaceDayModel>();
-  const DayLoadResult res =
-      LoadRaceDay(*day, ctx.program.folders.prog, dayName, DayLoadOptions::From(ctx.program.settings), ctx.ui);
+  const DayLoadResult res = LoadRaceDay(*day, dayName, ctx.program.settings, ctx.ui);
   if (!res.loaded) return kExitFailed;
 
   MainGrids grids;

@@ -8,6 +8,7 @@
 #include "TerminalPorts.h"
 #include "app/LocalClock.h"
 #include "app/Startup.h"
+#include "compare/RaceRanking.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
   StartedProgram program = StartProgram(ChooseProgramFolder(home), clock);
   for (const std::string& p : program.problems) std::cerr << "korvane2-cli: " << p << '\n';
   if (!program.ok) return kExitFailed;
+  InstallWinRankingAfterOddsLoads();  // every odds load ends with the win ranking, as in the workbench
 
   TerminalUi ui(std::cerr, assumeYes);
   TerminalDesktop desktop;

@@ -140,4 +140,13 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
   return res;
 }
 
+LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
+                                const std::function<bool(const DayLoadResult&)>& proceed) {
+  LoadedDayRun res;
+  res.load = LoadRaceDay(day, dayName, settings, ui);
+  if (!res.load.loaded || (proceed && !proceed(res.load))) return res;
+  res.run = RunAllRaces(day, settings, ui);
+  return res;
+}
+
 }  // namespace kv

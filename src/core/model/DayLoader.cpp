@@ -346,4 +346,8 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
   return result;
 }
 
+DayLoadResult LoadRaceDay(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui) {
+  return LoadRaceDay(day, settings.ProgDir(), dayName, DayLoadOptions::From(settings), ui);
+}
+
 }  // namespace kv

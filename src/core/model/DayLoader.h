@@ -11,7 +11,7 @@
 // What it does not do is the window's part of a load: choosing the first race, the timers,
 // today's actions and the all-race run are the workbench's (Workbench::LoadDay).
 //
-//   DayLoadResult res = LoadRaceDay(day, progDir, dayName, DayLoadOptions::From(settings), ui);
+//   DayLoadResult res = LoadRaceDay(day, dayName, settings, ui);
 //   if (res.loaded) show res.raceList;
 #include <string>
 #include <string_view>
@@ -55,6 +55,8 @@ struct DayLoadResult {
 // entry file stops it with a message naming the file.
 DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::string_view dayName,
                           const DayLoadOptions& options, UiPort& ui);
+// The same from the settings' program folder with the options the settings hold.
+DayLoadResult LoadRaceDay(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui);
 
 // The race list item of a race record: venue name and race number as "%2dR" ("中山 1R").
 std::string RaceListItem(std::string_view ra);

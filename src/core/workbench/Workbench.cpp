@@ -220,7 +220,7 @@ void Workbench::LoadDay(std::string_view dayName) {
   analysisVisible_ = false;
   Notify(&WorkbenchView::RaceChanged);
 
-  const DayLoadResult res = LoadRaceDay(day, progDir_, dayName_, DayLoadOptions::From(settings_), ui_);
+  const DayLoadResult res = LoadRaceDay(day, dayName_, settings_, ui_);
   raceList_ = res.raceList;
   raceSlots_ = res.raceSlots;
   selectedListIndex_ = -1;

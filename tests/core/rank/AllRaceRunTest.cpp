@@ -354,4 +354,41 @@ TEST(AllRaceRunSimulated, EveryPairComparedAndRanksConsistent) {
   EXPECT_TRUE(before == after);
 }
 
+// A day loaded by name and run: a day that is not there is told once (no run after it), a day
+// the caller refuses after the load is not run, an accepted one is loaded, compared and written.
+TEST(AllRaceRunSimulated, LoadAndRunStopsWhereTheLoadOrTheCallerStops) {
+  ScratchFolder dir;
+  const std::vector<SimulatedDay> days = SimulatePastRuns(dir.path(), 3, sim::Date{2023, 9, 1}, 2);
+  ASSERT_FALSE(days.empty());
+  const std::string dayName = days.back().raceFileName.substr(0, 14);
+  Settings settings(dir.path());
+  ASSERT_TRUE(settings.Load());
+  auto day = std::make_unique<RaceDayModel>();
+  RecordingUi ui;
+
+  LoadedDayRun res = LoadAndRunAllRaces(*day, J("2099年01月01日"), settings, ui);
+  EXPECT_FALSE(res.load.loaded);
+  EXPECT_FALSE(res.run.ran);
+  EXPECT_EQ(ui.Messages(), std::vector<std::string>{J("2099年01月01日のデータ作成は未完了のようです。")});
+
+  size_t seen = 0;
+  res = LoadAndRunAllRaces(*day, dayName, settings, ui, [&](const DayLoadResult& l) {
+    seen = l.raceSlots.size();
+    return false;
+  });
+  EXPECT_TRUE(res.load.loaded);
+  EXPECT_EQ(seen, days.back().ra.size());
+  EXPECT_FALSE(res.run.ran);
+  EXPECT_FALSE(res.Analysed());
+  const fs::path yos = PredictionPath(dir.path(), Fld(days.back().se[0][0], kSE_HorseId));
+  EXPECT_FALSE(fs::exists(yos));
+
+  res = LoadAndRunAllRaces(*day, dayName, settings, ui, [](const DayLoadResult&) { return true; });
+  EXPECT_TRUE(res.Analysed());
+  EXPECT_TRUE(res.run.predictionsWritten);
+  EXPECT_TRUE(fs::exists(yos));
+  EXPECT_EQ(res.run.racesCompared, static_cast<int>(days.back().ra.size()));
+  EXPECT_EQ(day->RaceAnalysis(res.load.raceSlots[0]).Compared, 1);
+}
+
 }  // namespace
