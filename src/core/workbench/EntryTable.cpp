@@ -14,10 +14,6 @@ const std::string& FullBlank() {
   static const std::string s = J("　");
   return s;
 }
-const std::string& MarkText() {
-  static const std::string s = J("ν");
-  return s;
-}
 
 // "%2d" (or another format) of a count or rank; `blank` when it is below 1.
 std::string IntOrBlank(const char* fmt, int v, const std::string& blank) { return v < 1 ? blank : Fmt(fmt, v); }
@@ -36,8 +32,8 @@ bool IsRankColumn(int col) {
 }
 
 CellColor ColumnBackground(int col) {
-  if (col == kEntryColHorseNo) return CellColor::ToolTipBackground();
-  if ((col >= 2 && col <= 7) || (col >= kEntryColAxis1 && col <= kEntryColPartner)) return CellColor::Rgb(255, 255, 255);
+  if (col == kEntryColHorse) return CellColor::ToolTipBackground();
+  if ((col >= 2 && col <= 7) || (col >= kMarkColAxis1 && col <= kMarkColPartner)) return CellColor::Rgb(255, 255, 255);
   if (col >= 8 && col <= 13) return CellColor::Rgb(255, 206, 206);
   if (col >= 14 && col <= 18) return CellColor::Rgb(198, 255, 198);
   if (col == 19 || col == 20) return CellColor::Rgb(255, 255, 128);
@@ -100,7 +96,7 @@ void FillEntryTable(TextGrid& grid, const RaceDayModel& day, int r) {
   for (int row = 1; row < grid.RowCount() && row <= kMaxRunners; ++row) {
     std::vector<std::string> cells = EntryTableRow(day, r, row - 1);
     for (int col = 0; col < static_cast<int>(cells.size()); ++col) {
-      if (col >= kEntryColAxis1 && col <= kEntryColPartner) continue;
+      if (col >= kMarkColAxis1 && col <= kMarkColPartner) continue;
       grid.Set(row, col, std::move(cells[static_cast<size_t>(col)]));
     }
   }
@@ -136,23 +132,17 @@ CellStyle EntryTableCellStyle(const TextGrid& grid, int row, int col) {
     else if (v == 2 || v == 3)
       s.foreground = CellColor::Rgb(0, 0, 255);
   }
-  if (col >= kEntryColAxis1 && col <= kEntryColPartner) s.bold = true;
+  if (col >= kMarkColAxis1 && col <= kMarkColPartner) s.bold = true;
   return s;
 }
 
 bool IsMarkColumnCell(const TextGrid& grid, int row, int col) {
-  return row >= 1 && row < grid.RowCount() && col >= kEntryColAxis1 && col <= kEntryColPartner;
-}
-
-bool ToggleMarkCell(TextGrid& grid, int row, int col) {
-  if (!IsMarkColumnCell(grid, row, col) || ParseInt(grid.At(row, kEntryColHorseNo)) < 1) return false;
-  grid.Set(row, col, grid.At(row, col).empty() ? MarkText() : std::string());
-  return true;
+  return row >= 1 && row < grid.RowCount() && col >= kMarkColAxis1 && col <= kMarkColPartner;
 }
 
 bool PickCompareHorse(ComparePick& pick, const TextGrid& grid, const RaceDayModel& day, int r, int row, int col) {
   if (row < 1 || row >= grid.RowCount() || col < 0 || col > kEntryColName) return false;
-  const int horse = ParseInt(grid.At(row, kEntryColHorseNo));
+  const int horse = ParseInt(grid.At(row, kEntryColHorse));
   if (horse < 1 || horse > kMaxRunners || r < 0 || r >= kMaxRaces) return false;
   const std::string& name = grid.At(row, kEntryColName);
   const std::string id = FldStr(day.Entry(r, horse - 1), kSE_HorseId);

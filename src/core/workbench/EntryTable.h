@@ -9,19 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "bets/Marking.h"
 #include "model/RaceDayModel.h"
 #include "text/TextGrid.h"
 #include "workbench/GridStyle.h"
 
 namespace kv {
 
+// The horse-number column (kEntryColHorse) and the mark columns 24 ◎, 25 〇, 26 ▲
+// (kMarkColAxis1, kMarkColAxis2, kMarkColPartner) are in bets/Marking.h, which reads them too.
 inline constexpr int kEntryColFrame = 0;
-inline constexpr int kEntryColHorseNo = 1;
 inline constexpr int kEntryColName = 2;
 inline constexpr int kEntryColWeight = 5;
-inline constexpr int kEntryColAxis1 = 24;   // ◎
-inline constexpr int kEntryColAxis2 = 25;   // 〇
-inline constexpr int kEntryColPartner = 26; // ▲
 
 // The 31 cell texts of runner slot k of race r (columns 24..26 empty: the marking fills them).
 std::vector<std::string> EntryTableRow(const RaceDayModel& day, int r, int k);
@@ -42,13 +41,8 @@ CellColor FrameColor(int frame);
 // ---- mouse --------------------------------------------------------------------------------
 
 // True for the cells that take a mark ("ν"): columns 24..26 of a runner row. Moving over them
-// shows the hand cursor.
+// shows the hand cursor; a press on one toggles the mark (ToggleMark, bets/Marking.h).
 bool IsMarkColumnCell(const TextGrid& grid, int row, int col);
-
-// A press on a cell: on a mark cell of a runner row whose horse number (column 1) is above 0,
-// toggles the cell between empty and "ν" and gives true (the bets are then rebuilt); anything
-// else changes nothing and gives false.
-bool ToggleMarkCell(TextGrid& grid, int row, int col);
 
 // The horses picked for the two-horse comparison by clicks on columns 0..2 of the entry table.
 struct ComparePick {

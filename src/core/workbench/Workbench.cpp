@@ -350,7 +350,7 @@ void Workbench::CopyEntryTable() { desktop_.SetClipboard(EntryTableCopyText(grid
 
 void Workbench::EntryTablePress(int row, int col) {
   if (!day_ || selectedListIndex_ < 0) return;
-  if (ToggleMarkCell(grids_.entry, row, col)) {
+  if (ToggleMark(grids_.entry, row, col)) {
     bets_.Build();
     Notify(&WorkbenchView::GridsChanged);
     return;

@@ -126,12 +126,12 @@ TEST(EntryTableStyle, FrameColoursRankColoursAndBoldColumns) {
 TEST(EntryTableMouse, MarkCellsToggleOnlyOnRunnerRows) {
   TextGrid g(3, kEntryTableCols);
   g.Set(1, 1, " 4");  // row 2 has no horse
-  EXPECT_FALSE(ToggleMarkCell(g, 0, 25));
-  EXPECT_FALSE(ToggleMarkCell(g, 2, 25));
-  EXPECT_FALSE(ToggleMarkCell(g, 1, 23));
-  EXPECT_TRUE(ToggleMarkCell(g, 1, 25));
+  EXPECT_FALSE(ToggleMark(g, 0, 25));
+  EXPECT_FALSE(ToggleMark(g, 2, 25));
+  EXPECT_FALSE(ToggleMark(g, 1, 23));
+  EXPECT_TRUE(ToggleMark(g, 1, 25));
   EXPECT_EQ(g.At(1, 25), J("ν"));
-  EXPECT_TRUE(ToggleMarkCell(g, 1, 25));
+  EXPECT_TRUE(ToggleMark(g, 1, 25));
   EXPECT_EQ(g.At(1, 25), "");
   EXPECT_TRUE(IsMarkColumnCell(g, 1, 24));
   EXPECT_FALSE(IsMarkColumnCell(g, 0, 24));
