@@ -66,7 +66,6 @@ bool Workbench::Start() {
   if (!started.ok) return false;
   InstallWinRankingAfterOddsLoads();  // every odds load ends with the win ranking
   grids_.InitHeadings();
-  FillStakeList();
   bets_.Create();
   BuildDayList();
   Notify(&WorkbenchView::OptionsChanged);
@@ -80,10 +79,11 @@ void Workbench::OnShown() {
   InitJVLink(jv_, ui_);
 }
 
-void Workbench::FillStakeList() {
-  const std::string amount = std::to_string(settings_.GetInt("KaimeSet", "DefaultAmount"));
-  stakeList_.fill(amount);
-  if (day_) day_->SetAllStakes(settings_.GetInt("KaimeSet", "DefaultAmount"));
+std::array<std::string, kMaxRaces> Workbench::StakeList() const {
+  if (day_) return day_->StakeList;
+  std::array<std::string, kMaxRaces> stakes;
+  stakes.fill(std::to_string(settings_.GetInt("KaimeSet", "DefaultAmount")));
+  return stakes;
 }
 
 void Workbench::BuildDayList() {
@@ -230,7 +230,6 @@ void Workbench::LoadDay(std::string_view dayName) {
     return;
   }
 
-  FillStakeList();
   resultTimerMs_ = settings_.GetInt("Time", "AutoRdataGet") * 60000;
   if (today) {
     changeInfoTimer_ = true;

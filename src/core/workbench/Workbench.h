@@ -129,7 +129,10 @@ class Workbench {
   const std::vector<std::string>& RaceList() const { return raceList_; }
   const MainGrids& Grids() const { return grids_; }
   MainGrids& Grids() { return grids_; }
-  const std::array<std::string, 36>& StakeList() const { return stakeList_; }
+  // The stake amount text of each race slot. The loaded day's model holds them (race selection
+  // and the bet window's amount field read and write them there); before the first load every
+  // race has the default amount.
+  std::array<std::string, kMaxRaces> StakeList() const;
 
   // --- race day ---------------------------------------------------------------------------------
   // Choosing a date in the date box (dayName: the 14-byte CP932 day name): loads the day into
@@ -206,7 +209,6 @@ class Workbench {
   // A failed settings write is told to the user; the value stays in memory.
   void Report(const FileResult& r);
   void Notify(void (WorkbenchView::*what)());
-  void FillStakeList();
   RaceDayModel& EnsureDay();
   std::string TodayName() const;
   // Today's day was loaded: the real-time part (開催読込: today's start-time changes and
@@ -229,7 +231,6 @@ class Workbench {
   std::vector<std::string> dayList_;
   std::vector<std::string> raceList_;
   MainGrids grids_;
-  std::array<std::string, 36> stakeList_;
 
   // The loaded race day (allocated at the first load: about 60 MB).
   std::unique_ptr<RaceDayModel> day_;

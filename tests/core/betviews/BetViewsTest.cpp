@@ -289,6 +289,15 @@ TEST(BetWindow, MarksRebuildAndEmptyTableTakesNoMark) {
   EXPECT_EQ(b.wb.Grids().entry.At(3, kMarkColAxis1), MarkText());
 }
 
+// The workbench shows the loaded day's stakes: an amount typed into the bet window is the one
+// its stake list gives, not a copy made at the load.
+TEST(BetWindow, WorkbenchStakeListIsTheDays) {
+  BetBench b;
+  EXPECT_EQ(b.wb.StakeList()[static_cast<size_t>(b.race)], "3000");
+  ASSERT_TRUE(b.wb.Bets().ChangeAmount("6000"));
+  EXPECT_EQ(b.wb.StakeList()[static_cast<size_t>(b.race)], "6000");
+}
+
 TEST(BetWindow, AmountSurvivesRaceSwitchAndOptionsRebuild) {
   BetBench b;
   BetWindowCommands& bets = b.wb.Bets();
