@@ -1,12 +1,16 @@
 // The one grid model: texts, headings and the core's style rule reach the view; the model stays
-// consistent (QAbstractItemModelTester) through refreshes that change the grid's size.
+// consistent (QAbstractItemModelTester) through refreshes that change the grid's size; the main
+// grids' columns are wide enough for their texts.
 #include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QFont>
+#include <QHeaderView>
 #include <QtTest>
 
+#include "GridView.h"
 #include "TextGridModel.h"
 #include "text/Cp932.h"
+#include "workbench/MainGrids.h"
 
 using kv::CellAlign;
 using kv::CellColor;
@@ -22,6 +26,7 @@ class GridModelTest : public QObject {
   void presentsCellsHeadingsAndStyles();
   void staysConsistentThroughRefreshes();
   void rowAndColumnHeadings();
+  void mainGridColumnsHoldTheirWidestTexts();
 };
 
 void GridModelTest::presentsCellsHeadingsAndStyles() {
@@ -116,6 +121,46 @@ void GridModelTest::rowAndColumnHeadings() {
   QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("○"));
   QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("×"));
   QCOMPARE(model.GridCol(model.index(0, 1)), 2);
+}
+
+// Every column of the entry table and the comparison-detail table shows its heading and its
+// widest text uncut in the grid font (IPA Gothic).
+void GridModelTest::mainGridColumnsHoldTheirWidestTexts() {
+  struct View : kv::gui::GridView {
+    using QTableView::sizeHintForColumn;
+  };
+  const std::string name = "アアアアアアアアア";  // nine full-width letters, the longest horse name
+  struct Grid {
+    const char* what;
+    kv::TextGrid kv::MainGrids::*grid;
+    GridLayout (*layout)();
+    std::vector<std::string> widest;  // UTF-8, one per column
+  };
+  const Grid grids[] = {
+      {"entry table", &kv::MainGrids::entry, kv::EntryTableLayout,
+       {" 8", "18", name, "ｾﾝ10", "アアアア", "55.0", "3kg減", "アアアア", "17", "18", "18", "17", "100.0", "18",
+        "9999", "18", "9999", "100.0", "18", "9999.9", "18", "999", "999", "100.0", "ν", "ν", "ν", "18", "1.23.4",
+        "999.9", "18"}},
+      {"comparison detail", &kv::MainGrids::compareDetail, kv::CompareDetailLayout,
+       {"", "18", name, "999", "999", "999", " ○", "18", name, "999", "999", "999", " ○", "999", "999"}},
+  };
+  for (const Grid& g : grids) {
+    kv::MainGrids all;
+    all.InitHeadings();
+    TextGrid& grid = all.*g.grid;
+    QCOMPARE(static_cast<size_t>(grid.ColCount()), g.widest.size());
+    grid.SetRowCount(2);
+    for (int c = 0; c < grid.ColCount(); ++c) grid.Set(1, c, J(g.widest[static_cast<size_t>(c)]));
+    const GridLayout layout = g.layout();
+    View view;
+    view.SetGrid(&grid, layout);
+    if (!QFontInfo(view.font()).family().startsWith(QStringLiteral("IPA"))) QSKIP("the IPA fonts are not installed");
+    for (int c = 0; c < grid.ColCount(); ++c) {
+      const int need = std::max(view.sizeHintForColumn(c), view.horizontalHeader()->sectionSizeHint(c));
+      QVERIFY2(need <= layout.columnWidths[static_cast<size_t>(c)],
+               qPrintable(QStringLiteral("%1 column %2 needs %3 pixels").arg(g.what).arg(c).arg(need)));
+    }
+  }
 }
 
 QTEST_MAIN(GridModelTest)

@@ -49,7 +49,9 @@ void MainGrids::InitHeadings() {
 
 GridLayout EntryTableLayout() {
   GridLayout l;
-  l.columnWidths = {24, 24, 140, 44, 70, 40, 36, 70, 36, 28, 28, 36, 52, 28, 40, 28,
+  // Each column holds its widest text (and heading) in the 9-point IPA Gothic grid font, with
+  // the cell margins: 見習 (column 6) takes "3kg減".
+  l.columnWidths = {24, 24, 140, 44, 70, 40, 44, 70, 36, 28, 28, 36, 52, 28, 40, 28,
                     40, 52, 28, 48, 28, 36, 36, 48, 28, 28, 28, 36, 48, 52, 36};
   l.style = EntryTableCellStyle;
   return l;
@@ -67,7 +69,8 @@ GridLayout DetailEntryLayout() {
 
 GridLayout CompareDetailLayout() {
   GridLayout l;
-  l.columnWidths = {16, 36, 120, 32, 36, 36, 36, 36, 120, 32, 36, 36, 36, 48, 56};
+  // As in the entry table: every heading and text fits; 直接対決 takes four full-width letters.
+  l.columnWidths = {16, 36, 120, 32, 36, 36, 36, 36, 120, 32, 36, 36, 36, 48, 60};
   l.style = CompareDetailStyle;
   return l;
 }
