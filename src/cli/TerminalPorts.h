@@ -34,24 +34,15 @@ class TerminalUi : public UiPort {
 
 // The terminal's port without the progress lines (the per-runner and per-pair lines of a load
 // and a comparison): messages and questions go on to ui.
-class QuietUi : public UiPort {
+class QuietUi : public ForwardingUi {
  public:
-  explicit QuietUi(UiPort& ui) : ui_(ui) {}
-  void Info(const std::string& t) override { ui_.Info(t); }
-  void Warning(const std::string& t) override { ui_.Warning(t); }
-  void Plain(const std::string& t) override { ui_.Plain(t); }
-  bool AskYesNo(const std::string& t) override { return ui_.AskYesNo(t); }
-  void Beep() override { ui_.Beep(); }
-  void Status(const std::string& t) override { ui_.Status(t); }
+  using ForwardingUi::ForwardingUi;
   void ProgressShow(const std::string&) override {}
   void ProgressDetail(const std::string&) override {}
   void ProgressBar(int, int) override {}
   void ProgressHide() override {}
   void BusyCursor(bool) override {}
   void ProcessMessages() override {}
-
- private:
-  UiPort& ui_;
 };
 
 class TerminalDesktop : public Desktop {

@@ -18,24 +18,12 @@ namespace kv {
 namespace {
 
 // The user's port for the comparisons: the pair's "A vs B" line is shown under the race's line.
-class RaceProgressUi : public UiPort {
+class RaceProgressUi : public ForwardingUi {
  public:
-  RaceProgressUi(UiPort& ui, std::string race) : ui_(ui), race_(std::move(race)) {}
-  void Info(const std::string& t) override { ui_.Info(t); }
-  void Warning(const std::string& t) override { ui_.Warning(t); }
-  void Plain(const std::string& t) override { ui_.Plain(t); }
-  bool AskYesNo(const std::string& t) override { return ui_.AskYesNo(t); }
-  void Beep() override { ui_.Beep(); }
-  void Status(const std::string& t) override { ui_.Status(t); }
-  void ProgressShow(const std::string& t) override { ui_.ProgressShow(t); }
-  void ProgressDetail(const std::string& t) override { ui_.ProgressDetail(race_ + "\n" + t); }
-  void ProgressBar(int p, int m) override { ui_.ProgressBar(p, m); }
-  void ProgressHide() override { ui_.ProgressHide(); }
-  void BusyCursor(bool on) override { ui_.BusyCursor(on); }
-  void ProcessMessages() override { ui_.ProcessMessages(); }
+  RaceProgressUi(UiPort& ui, std::string race) : ForwardingUi(ui), race_(std::move(race)) {}
+  void ProgressDetail(const std::string& t) override { inner_.ProgressDetail(race_ + "\n" + t); }
 
  private:
-  UiPort& ui_;
   std::string race_;
 };
 

@@ -26,6 +26,29 @@ class UiPort {
   virtual void ProcessMessages() = 0;
 };
 
+// A port that passes every call on to another one. A port that changes a few of the calls (drops
+// the progress lines, adds a line to the detail, notices a cancel) derives from it and overrides
+// just those.
+class ForwardingUi : public UiPort {
+ public:
+  explicit ForwardingUi(UiPort& inner) : inner_(inner) {}
+  void Info(const std::string& text) override { inner_.Info(text); }
+  void Warning(const std::string& text) override { inner_.Warning(text); }
+  void Plain(const std::string& text) override { inner_.Plain(text); }
+  bool AskYesNo(const std::string& text) override { return inner_.AskYesNo(text); }
+  void Beep() override { inner_.Beep(); }
+  void Status(const std::string& text) override { inner_.Status(text); }
+  void ProgressShow(const std::string& headline) override { inner_.ProgressShow(headline); }
+  void ProgressDetail(const std::string& detail) override { inner_.ProgressDetail(detail); }
+  void ProgressBar(int position, int maximum) override { inner_.ProgressBar(position, maximum); }
+  void ProgressHide() override { inner_.ProgressHide(); }
+  void BusyCursor(bool on) override { inner_.BusyCursor(on); }
+  void ProcessMessages() override { inner_.ProcessMessages(); }
+
+ protected:
+  UiPort& inner_;
+};
+
 // Local date and time, settable by tests and the demo.
 struct DateTime {
   int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0, msec = 0;
