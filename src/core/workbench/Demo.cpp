@@ -24,37 +24,26 @@ constexpr const char* kTimeseriesKey = "jikeiretu";
 // - letting pending messages run, which the read loop asks for before every record: a few
 //   hundred thousand times for the demo's two years. Once every 20 ms keeps the windows painted
 //   and costs a fraction of the time.
-class DemoImportUi : public UiPort {
+class DemoImportUi : public ForwardingUi {
  public:
-  explicit DemoImportUi(UiPort& ui) : ui_(ui) {}
+  using ForwardingUi::ForwardingUi;
 
   void Info(const std::string& t) override {
     static const std::string kNotice = J("以降のデータ取込を開始します。");
     if (const size_t at = t.find(kNotice); at != std::string::npos) {
-      ui_.ProgressDetail(t.substr(0, at + kNotice.size()));
+      inner_.ProgressDetail(t.substr(0, at + kNotice.size()));
       return;
     }
-    ui_.Info(t);
+    inner_.Info(t);
   }
-  void Warning(const std::string& t) override { ui_.Warning(t); }
-  void Plain(const std::string& t) override { ui_.Plain(t); }
-  bool AskYesNo(const std::string& t) override { return ui_.AskYesNo(t); }
-  void Beep() override { ui_.Beep(); }
-  void Status(const std::string& t) override { ui_.Status(t); }
-  void ProgressShow(const std::string& h) override { ui_.ProgressShow(h); }
-  void ProgressDetail(const std::string& d) override { ui_.ProgressDetail(d); }
-  void ProgressBar(int p, int m) override { ui_.ProgressBar(p, m); }
-  void ProgressHide() override { ui_.ProgressHide(); }
-  void BusyCursor(bool on) override { ui_.BusyCursor(on); }
   void ProcessMessages() override {
     const auto now = std::chrono::steady_clock::now();
     if (now - last_ < std::chrono::milliseconds(20)) return;
     last_ = now;
-    ui_.ProcessMessages();
+    inner_.ProcessMessages();
   }
 
  private:
-  UiPort& ui_;
   std::chrono::steady_clock::time_point last_{};
 };
 
