@@ -33,13 +33,6 @@ struct BetsArgs {
   std::optional<BetType> type;
 };
 
-bool AllDigits(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
 // "none" or a comma list of multi, 12, 23, 13.
 bool ParseMulti(const std::string& text, MultiOptions& out) {
   out = {false, false, false, false};
@@ -65,7 +58,7 @@ bool ParseBetsArgs(CliContext& ctx, bool vote, BetsArgs& a) {
   if (v.size() < 2) return false;
   a.dayName = DayArgument(ctx, v[0]);
   if (a.dayName.empty()) return false;
-  if (!AllDigits(v[1]) || v[1].size() > 2 || ParseInt(v[1]) < 1) {
+  if (!IsDigits(v[1]) || v[1].size() > 2 || ParseInt(v[1]) < 1) {
     ctx.err << "korvane2-cli: N is the position of the race in the day's race list, from 1: " << v[1] << '\n';
     return false;
   }
@@ -81,7 +74,7 @@ bool ParseBetsArgs(CliContext& ctx, bool vote, BetsArgs& a) {
       a.setName = ToCp932(val);
     } else if (key == "--mode" && val.size() == 1 && val[0] >= '0' && val[0] <= '3') {
       a.mode = val[0] - '0';
-    } else if (key == "--amount" && AllDigits(val) && val.size() <= 8) {
+    } else if (key == "--amount" && IsAmountText(val)) {
       a.amount = val;
     } else if (key == "--multi") {
       MultiOptions m;

@@ -57,10 +57,10 @@ void BetWindowState::ReallocateAll(const RaceDayModel& day, int race) {
   for (BetType t : kEvaluateOrder) EvaluateResults(tables_[Index(t)], t, PayoutOf(day, race), summaries_[Index(t)]);
 }
 
+bool IsAmountText(std::string_view text) { return text.size() <= 8 && IsDigits(text); }
+
 bool BetWindowState::ChangeAmount(const std::string& text, RaceDayModel& day, int race) {
-  if (text.empty() || text.size() > 8) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
+  if (!IsAmountText(text)) return false;
   amount_ = text;
   if (race >= 0 && race < kMaxRaces) day.StakeList[static_cast<size_t>(race)] = std::to_string(Amount());
   ReallocateAll(day, race);

@@ -12,6 +12,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/Settings.h"
 #include "bets/BetTables.h"
@@ -22,6 +23,9 @@
 #include "text/TextGrid.h"
 
 namespace kv {
+
+// True for what the amount field takes: 1 to 8 digits.
+bool IsAmountText(std::string_view text);
 
 class BetWindowState {
  public:
@@ -44,8 +48,8 @@ class BetWindowState {
   long long Amount() const;
 
   // The user changed the amount: stores it into day.StakeList[race] as decimal text, then
-  // allocates and evaluates all eight tables. A text that is not 1-8 digits changes nothing and
-  // returns false.
+  // allocates and evaluates all eight tables. A text that is not an amount (IsAmountText)
+  // changes nothing and returns false.
   bool ChangeAmount(const std::string& text, RaceDayModel& day, int race);
 
   // The user chose a mode: writes "KaimeSet"/"HaibunSet", then allocates and evaluates again.

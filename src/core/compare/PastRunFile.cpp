@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "text/Field.h"
 #include "text/Format.h"
 
 namespace kv {
@@ -44,8 +45,7 @@ std::string_view Key(std::string_view line) { return line.substr(0, std::min<siz
 }  // namespace
 
 bool IsHorseId(std::string_view id) {
-  if (id.size() != 10) return false;
-  return std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return id.size() == 10 && IsDigits(id);
 }
 
 fs::path PastRunPath(const fs::path& programFolder, std::string_view horseId) {

@@ -22,11 +22,6 @@ bool IsOddsType(std::string_view type) {
   return type.size() == 2 && type[0] == 'O' && type[1] >= '1' && type[1] <= '6';
 }
 
-bool AllDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s) if (c < '0' || c > '9') return false;
-  return true;
-}
 
 unsigned char Fold(char c) {
   unsigned char u = static_cast<unsigned char>(c);
@@ -316,7 +311,7 @@ StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, con
                   Num(lineLength + 2) + J("バイト）");
     return res;
   }
-  if (!AllDigits(Fld(line, kHdr_Date))) {
+  if (!IsDigits(Fld(line, kHdr_Date))) {
     res.outcome = StoreOutcome::Rejected;
     res.message = type + J("レコードの日付が不正です（") + std::string(Fld(line, kHdr_Date)) + J("）");
     return res;

@@ -11,10 +11,7 @@
 namespace kv {
 namespace {
 
-bool AllDigits(const std::string& s, size_t n) {
-  if (s.size() != n) return false;
-  return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+bool AllDigits(const std::string& s, size_t n) { return s.size() == n && IsDigits(s); }
 
 // Splits file bytes into records of "...CR LF" (a CP932 trail byte is never CR or LF).
 std::vector<std::string> SplitRecords(const std::string& data) {

@@ -185,7 +185,7 @@ std::string RaceListItem(std::string_view ra) {
 }
 
 std::string DayNameFromInput(std::string_view text) {
-  if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+  if (text.size() == 8 && IsDigits(text))
     return DayNameFromDate(text);
   if (text.size() == 14 && DayNameFromDate(std::string(text.substr(0, 4)) + std::string(text.substr(6, 2)) +
                                            std::string(text.substr(10, 2))) == text)

@@ -56,20 +56,23 @@ class Converter {
   iconv_t cd_;
 };
 
+// ASCII reads the same in both encodings: no conversion needed.
+bool IsAscii(std::string_view s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string ToCp932(std::string_view utf8) {
-  bool ascii = true;
-  for (unsigned char c : utf8) if (c >= 0x80) { ascii = false; break; }
-  if (ascii) return std::string(utf8);
+  if (IsAscii(utf8)) return std::string(utf8);
   thread_local Converter conv("CP932", "UTF-8");
   return conv.Run(utf8, "?", false);
 }
 
 std::string ToUtf8(std::string_view cp932) {
-  bool ascii = true;
-  for (unsigned char c : cp932) if (c >= 0x80) { ascii = false; break; }
-  if (ascii) return std::string(cp932);
+  if (IsAscii(cp932)) return std::string(cp932);
   thread_local Converter conv("UTF-8", "CP932");
   return conv.Run(cp932, "\xEF\xBF\xBD", true);
 }

@@ -25,6 +25,12 @@ bool IsBlank(std::string_view s) {
   return true;
 }
 
+bool IsDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s) if (c < '0' || c > '9') return false;
+  return true;
+}
+
 std::string_view Trim(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && s[b] == ' ') ++b;

@@ -24,6 +24,9 @@ inline long long FldLong(std::string_view rec, int pos, int len) { return ParseL
 // True when the text is empty or only half-width blanks.
 bool IsBlank(std::string_view s);
 
+// True when the text is not empty and only the digits 0-9.
+bool IsDigits(std::string_view s);
+
 // Half-width blanks removed at both ends / the right end.
 std::string_view Trim(std::string_view s);
 std::string_view TrimRight(std::string_view s);

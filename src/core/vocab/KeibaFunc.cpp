@@ -52,12 +52,6 @@ int ConditionNumber(std::string_view code) {
   return ParseInt(t);
 }
 
-bool AllDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 bool BlankOrZeros(std::string_view s) {
   for (char c : s)
@@ -350,7 +344,7 @@ std::string AddDays(std::string_view date, int days) {
   if (IsBlank(date)) return {};
   if (date.size() != 10 || date[4] != '/' || date[7] != '/') return {};
   std::string_view ys = date.substr(0, 4), ms = date.substr(5, 2), ds = date.substr(8, 2);
-  if (!AllDigits(ys) || !AllDigits(ms) || !AllDigits(ds)) return {};
+  if (!IsDigits(ys) || !IsDigits(ms) || !IsDigits(ds)) return {};
   const long long y = ParseLong(ys);
   const unsigned m = static_cast<unsigned>(ParseInt(ms)), d = static_cast<unsigned>(ParseInt(ds));
   if (y < 1 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return {};

@@ -120,8 +120,7 @@ bool BetWindowCommands::ChangeAmount(std::string_view text) {
     changed = state_.ChangeAmount(std::string(text), *wb_.Day(), r);
   } else {
     // No race: only the field itself changes.
-    const bool digits = !text.empty() && text.size() <= 8 &&
-                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool digits = IsAmountText(text);
     if (digits) state_.SetAmountText(std::string(text));
     changed = digits;
   }

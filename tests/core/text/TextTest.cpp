@@ -39,6 +39,14 @@ TEST(Field, ReadsOneBasedPositionsAndNumbers) {
   EXPECT_EQ(FldInt(rec, 4, 5), 12);
 }
 
+TEST(Field, IsDigitsWantsAtLeastOneAndOnlyHalfWidthDigits) {
+  struct Case { std::string text; bool digits; } cases[] = {
+      {"0", true}, {"20240428", true}, {"", false}, {" 12", false}, {"12 ", false}, {"1a", false}, {"-1", false},
+      {J("１２"), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsDigits(c.text), c.digits) << c.text;
+}
+
 TEST(Field, PutFldPadsAndCuts) {
   std::string rec(6, '.');
   PutFld(rec, 2, 3, "ab");
