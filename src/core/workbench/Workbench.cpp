@@ -14,6 +14,7 @@
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"
+#include "verify/PayoutImport.h"
 
 namespace kv {
 
@@ -338,6 +339,17 @@ void Workbench::SelectRace(int listIndex) {
   analysisVisible_ = true;
   Notify(&WorkbenchView::GridsChanged);
   Notify(&WorkbenchView::RaceChanged);
+}
+
+void Workbench::ImportPayouts() {
+  if (!day_ || dayName_.empty()) return;
+  const int selected = selectedListIndex_ >= 0 ? day_->SelectedRace : -1;
+  const PayoutImportResult res = kv::ImportPayouts(*day_, progDir_, dayName_, selected);
+  if (!res.ok()) {
+    ui_.Warning(res.error);
+    return;
+  }
+  if (res.selectedRaceArrived) SelectRace(selectedListIndex_);
 }
 
 void Workbench::StepRace(int position) {

@@ -144,6 +144,10 @@ class Workbench {
   void SelectRace(int listIndex);
   // The up-down control: selects list item `position` (clamped to the list).
   void StepRace(int position);
+  // 払戻取込: brings the payouts and results stored in the day files since the load into the
+  // loaded day (nothing without a loaded day). A file that cannot be read is shown and the day
+  // stays as it was; the selected race is shown again when its payout arrived.
+  void ImportPayouts();
   // Popup item 出馬表をｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ: the header labels and the whole entry table to the clipboard.
   void CopyEntryTable();
   // A mouse press on entry-table cell (row, col), row 0 being the heading row: toggles a mark
