@@ -24,6 +24,7 @@
 
 #include "GridView.h"
 #include "GuiFonts.h"
+#include "ImportDialog.h"
 #include "KaimeForm.h"
 #include "QtPorts.h"
 #include "UserKaimeForm.h"
@@ -127,6 +128,9 @@ void MainWindow::BuildMenus() {
           &QAction::triggered, this, [this] { ExportPointRateFile(wb_, PointRateCsv::RateAndRank); });
   connect(AddAction(csv, QStringLiteral("PointRankCsvAction"), QStringLiteral("Pt勝率順位"), {}),
           &QAction::triggered, this, [this] { ExportPointRateFile(wb_, PointRateCsv::RankOnly); });
+  connect(AddAction(file, QStringLiteral("PayoutImportAction"), QStringLiteral("払戻取込"),
+                    QStringLiteral("日別データに届いた払戻を読み込みます")),
+          &QAction::triggered, this, [this] { wb_.ImportPayouts(); });
   connect(AddAction(file, QStringLiteral("UnprocessedAction"), QStringLiteral("未処理データの読込(&R)"), {}),
           &QAction::triggered, this, [this] { RunUnprocessedDays(wb_, this); });
   connect(AddAction(file, QStringLiteral("ExitAction"), QStringLiteral("終了(&X)"), QStringLiteral("プログラムを終了します")),
@@ -200,6 +204,12 @@ QWidget* MainWindow::BuildButtonBar() {
   dateCombo_->setMinimumWidth(170);
   dateCombo_->setStatusTip(QStringLiteral("開催日を選択します"));
   h->addWidget(dateCombo_);
+  auto* jvImport = new QPushButton(QStringLiteral("JVデータ取得"), bar);
+  jvImport->setObjectName(QStringLiteral("JVImportButton"));
+  jvImport->setStatusTip(QStringLiteral("JV-Linkから蓄積データを取り込みます"));
+  // The dialog may have stored new days: the day list is rebuilt (date box and race list emptied).
+  connect(jvImport, &QPushButton::clicked, this, [this] { RunImportDialog(wb_, this, [this] { wb_.BuildDayList(); }); });
+  h->addWidget(jvImport);
   h->addStretch(1);
   auto* allRaces = new QPushButton(QStringLiteral("全ﾚｰｽ比較"), bar);
   allRaces->setObjectName(QStringLiteral("AllRaceButton"));

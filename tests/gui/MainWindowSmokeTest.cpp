@@ -1,6 +1,11 @@
 // The workbench window on an empty program folder: it starts, lays out the folders and the
 // start-up log, shows the saved options, and menu commands land in the settings file at once.
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -13,6 +18,7 @@
 #include "MainWindow.h"
 #include "UserSettingDialogs.h"
 #include "app/Files.h"
+#include "jvlink/DayFileStore.h"
 #include "text/Cp932.h"
 
 using namespace kv;
@@ -34,6 +40,7 @@ class MainWindowSmokeTest : public QObject {
   void startsOnAnEmptyProgramFolder();
   void menuAndDialogsWriteTheSettingsAtOnce();
   void commandLine();
+  void jvImportButtonRebuildsTheDayListOnClose();
 };
 
 void MainWindowSmokeTest::startsOnAnEmptyProgramFolder() {
@@ -139,6 +146,39 @@ void MainWindowSmokeTest::commandLine() {
     GuiOptions x;
     QVERIFY2(!ParseGuiOptions(bad, x, error), qPrintable(bad.join(' ')));
   }
+}
+
+void MainWindowSmokeTest::jvImportButtonRebuildsTheDayListOnClose() {
+  QTemporaryDir home;
+  const fs::path prog(home.path().toStdString());
+  test::RecordingUi ui;
+  GuiSession session(prog, &ui);
+  QVERIFY(session.Start());
+  MainWindow& w = session.Window();
+  auto* dates = w.findChild<QComboBox*>(QStringLiteral("DateCombo"));
+  auto* button = w.findChild<QPushButton*>(QStringLiteral("JVImportButton"));
+  QVERIFY(dates && button);
+  QCOMPARE(button->text(), QStringLiteral("JVデータ取得"));
+  QCOMPARE(dates->count(), 0);
+
+  // A day stored while the dialog is open shows in the date box once it closes.
+  QVERIFY(WriteFileAtomic(DataFilePath(prog, J("2011年04月30日.jvRA")), ""));
+  bool sawDialog = false;
+  QTimer closer;
+  connect(&closer, &QTimer::timeout, this, [&] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      sawDialog = true;
+      d->reject();
+    }
+  });
+  closer.start(10);
+  button->click();
+  closer.stop();
+  QVERIFY(sawDialog);
+  QCOMPARE(dates->count(), 1);
+  QCOMPARE(dates->itemText(0), QStringLiteral("2011年04月30日"));
+  QCOMPARE(dates->currentIndex(), -1);
+  QCOMPARE(w.findChild<QListWidget*>(QStringLiteral("RaceList"))->count(), 0);
 }
 
 QTEST_MAIN(MainWindowSmokeTest)
