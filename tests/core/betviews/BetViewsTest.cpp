@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "JVRecordBuilder.h"
+#include "WorkbenchBench.h"
 #include "RecordingPorts.h"
 #include "ScriptedJVLink.h"
 #include "TempDir.h"
@@ -162,13 +163,7 @@ TEST(BetTableColours, PaidCombinationIsMagenta) {
 
 // A workbench with one race of four runners loaded, quinella odds published, horse 1 marked ◎ and
 // horses 2-4 marked ▲, and the race settled with quinella 1-3.
-struct BetBench {
-  test::TempDir dir;
-  test::RecordingUi ui;
-  test::SetClock clock{DateTime{2024, 5, 26, 9, 30, 0, 0}};
-  test::ScriptedJVLink jv;
-  test::RecordingDesktop desktop;
-  Workbench wb{dir.path(), ui, clock, jv, desktop};
+struct BetBench : test::WorkbenchBench {
   const std::string key = "2011043005020301";
   int race = -1;
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "JVRecordBuilder.h"
+#include "WorkbenchBench.h"
 #include "RecordingPorts.h"
 #include "ScriptedJVLink.h"
 #include "TempDir.h"
@@ -26,13 +27,7 @@ using Kind = test::RecordingUi::Kind;
 
 // Three races at Tokyo on 2011-04-30: R1 with 3 runners (paid), R2 with 8 (paid, horse 4 won),
 // R3 with 9 (not paid yet).
-struct LoadedBench {
-  test::TempDir dir;
-  test::RecordingUi ui;
-  test::SetClock clock{DateTime{2024, 5, 26, 9, 30, 0, 0}};
-  test::ScriptedJVLink jv;
-  test::RecordingDesktop desktop;
-  Workbench wb{dir.path(), ui, clock, jv, desktop};
+struct LoadedBench : test::WorkbenchBench {
   const std::string dayName = J("2011年04月30日");
 
   LoadedBench() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "JVRecordBuilder.h"
+#include "WorkbenchBench.h"
 #include "RecordingPorts.h"
 #include "ScriptedJVLink.h"
 #include "TempDir.h"
@@ -32,13 +33,7 @@ std::string Hr(int race, const char* winner, const char* pay) {
 
 // Two races at Tokyo on 2011-04-30 with 8 runners each, loaded with no payout file yet; the
 // second race is selected.
-struct LoadedBench {
-  test::TempDir dir;
-  test::RecordingUi ui;
-  test::SetClock clock{DateTime{2024, 5, 26, 9, 30, 0, 0}};
-  test::ScriptedJVLink jv;
-  test::RecordingDesktop desktop;
-  Workbench wb{dir.path(), ui, clock, jv, desktop};
+struct LoadedBench : test::WorkbenchBench {
   const std::string dayName = J("2011年04月30日");
 
   LoadedBench() {

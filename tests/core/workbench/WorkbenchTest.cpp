@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "WorkbenchBench.h"
 #include "RecordingPorts.h"
 #include "ScriptedJVLink.h"
 #include "TempDir.h"
@@ -15,14 +16,7 @@ using Kind = test::RecordingUi::Kind;
 
 namespace {
 
-struct Bench {
-  test::TempDir dir;
-  test::RecordingUi ui;
-  test::SetClock clock{DateTime{2024, 5, 26, 9, 30, 0, 0}};
-  test::ScriptedJVLink jv;
-  test::RecordingDesktop desktop;
-  Workbench wb{dir.path(), ui, clock, jv, desktop};
-
+struct Bench : test::WorkbenchBench {
   Bench() { EXPECT_TRUE(wb.Start()); }
   // The value as stored in the file (a fresh store reads it).
   Settings Stored() const {
