@@ -12,6 +12,7 @@
 
 #include "app/Settings.h"
 #include "compare/AllRaceRun.h"
+#include "workbench/DayLoader.h"
 #include "compare/PastRunFile.h"
 #include "compare/UnprocessedDays.h"
 #include "model/RaceDayModel.h"

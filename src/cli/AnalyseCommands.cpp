@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 
+#include "workbench/DayLoader.h"
 #include "Cli.h"
 #include "TerminalPorts.h"
 #include "compare/AllRaceRun.h"

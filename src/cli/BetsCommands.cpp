@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 
+#include "workbench/DayLoader.h"
 #include "Cli.h"
 #include "TerminalPorts.h"
 #include "bets/BetWindow.h"

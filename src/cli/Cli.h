@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/Startup.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv::cli {
 

@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "Cli.h"
-#include "model/DayLoader.h"
+#include "workbench/DayLoader.h"
 #include "text/Cp932.h"
 
 namespace kv::cli {

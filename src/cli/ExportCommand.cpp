@@ -3,9 +3,11 @@
 #include <memory>
 #include <ostream>
 
+#include "workbench/DayLoader.h"
 #include "Cli.h"
 #include "compare/AllRaceRun.h"
 #include "compare/CsvExports.h"
+#include "verify/VerificationCsv.h"
 #include "text/Cp932.h"
 #include "verify/VerificationTable.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "Cli.h"
-#include "jvlink/AccumulatedImport.h"
+#include "workbench/AccumulatedImport.h"
 #include "jvlink/ReplayJVLink.h"
 #include "jvlink/StartupChecks.h"
 #include "text/Cp932.h"

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "Cli.h"
-#include "model/DayLoader.h"
+#include "workbench/DayLoader.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
 #include "workbench/EntryTable.h"

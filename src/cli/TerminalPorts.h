@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv::cli {
 

@@ -3,7 +3,7 @@
 // proportional one for labels and dialogs.
 #include <QFont>
 
-#include "workbench/GridStyle.h"
+#include "text/GridStyle.h"
 
 namespace kv::gui {
 

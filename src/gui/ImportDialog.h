@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "jvlink/AccumulatedImport.h"
+#include "workbench/AccumulatedImport.h"
 
 class QCheckBox;
 class QDateTimeEdit;

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 class QLabel;
 class QProgressDialog;

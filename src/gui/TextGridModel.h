@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "text/TextGrid.h"
-#include "workbench/GridStyle.h"
+#include "text/GridStyle.h"
 
 namespace kv::gui {
 

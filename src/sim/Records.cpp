@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 

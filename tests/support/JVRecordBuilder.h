@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 
 namespace kv::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv::test {
 

@@ -15,7 +15,7 @@
 #include "compare/PastRunBuilder.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/RecordFile.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Field.h"
 #include "text/Format.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The computer's local date and time.
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 

@@ -1,6 +1,6 @@
 #include "app/Startup.h"
 
-#include "jvlink/ErrorLog.h"
+#include "app/ErrorLog.h"
 
 namespace kv {
 

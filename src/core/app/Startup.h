@@ -6,7 +6,7 @@
 
 #include "app/ProgramFolders.h"
 #include "app/Settings.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 

@@ -24,7 +24,7 @@
 #include "bets/BetTypes.h"
 #include "bets/StakeAllocation.h"
 #include "text/TextGrid.h"
-#include "workbench/GridStyle.h"
+#include "text/GridStyle.h"
 
 namespace kv {
 

@@ -26,7 +26,7 @@
 
 #include "app/Files.h"
 #include "app/Settings.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 

@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "jvlink/RecordFile.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 
 namespace kv {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"

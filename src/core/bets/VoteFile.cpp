@@ -1,6 +1,6 @@
 #include "bets/VoteFile.h"
 
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"

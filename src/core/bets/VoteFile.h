@@ -18,7 +18,7 @@
 #include "app/Files.h"
 #include "bets/BetTypes.h"
 #include "text/TextGrid.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 

@@ -11,7 +11,7 @@
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "vocab/KeibaFunc.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 
@@ -125,15 +125,6 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
   }
   RankWins(day, OddsCeiling(settings));
   if (hooks.refreshSelectedRace) hooks.refreshSelectedRace();
-  return res;
-}
-
-LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
-                                const std::function<bool(const DayLoadResult&)>& proceed) {
-  LoadedDayRun res;
-  res.load = LoadRaceDay(day, dayName, settings, ui);
-  if (!res.load.loaded || (proceed && !proceed(res.load))) return res;
-  res.run = RunAllRaces(day, settings, ui);
   return res;
 }
 

@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "model/DayLoader.h"
 #include "model/RaceDayModel.h"
 
 namespace kv {
@@ -51,20 +50,5 @@ int LoadedRaceCount(const RaceDayModel& day);
 // and ranking run and are shown, but nothing is written and the day stays unprocessed.
 AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui,
                              const AllRaceRunHooks& hooks = {});
-
-// A day loaded by its name and then run: what the unprocessed-days run and the command line do
-// with a day.
-struct LoadedDayRun {
-  DayLoadResult load;    // the day loader's result
-  AllRaceRunResult run;  // left at its defaults when the run did not start
-  // The day loaded and every race was compared and ranked.
-  bool Analysed() const { return load.loaded && run.compared; }
-};
-
-// Loads the day dayName (the 14-byte CP932 day name) with the settings (LoadRaceDay), then runs
-// the all-race run on it. proceed, when given, sees the loaded day first and may stop before
-// the run (it tells the user why).
-LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
-                                const std::function<bool(const DayLoadResult&)>& proceed = {});
 
 }  // namespace kv

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "text/TextGrid.h"
-#include "workbench/GridStyle.h"
+#include "text/GridStyle.h"
 
 namespace kv {
 

@@ -6,22 +6,17 @@
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"
-#include "verify/VerificationTable.h"
 
 namespace kv {
 
-namespace {
-
 fs::path CsvFolder(const fs::path& progDir) { return ResolveNoCase(progDir, "CSV"); }
 
-FileResult MakeFolder(const fs::path& folder) {
+FileResult MakeCsvFolder(const fs::path& folder) {
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec) return FileResult::Fail(folder.string() + ": " + ec.message());
   return {};
 }
-
-}  // namespace
 
 std::vector<std::string> PointRateCsvLines(const RaceDayModel& day, std::span<const int> raceSlots,
                                            PointRateCsv kind) {
@@ -73,7 +68,7 @@ std::string CsvWriteFailedMessage(const fs::path& path, const std::string& utf8R
 FileResult WritePointRateCsv(const RaceDayModel& day, std::span<const int> raceSlots, PointRateCsv kind,
                              const fs::path& target) {
   if (target.has_parent_path()) {
-    FileResult f = MakeFolder(target.parent_path());
+    FileResult f = MakeCsvFolder(target.parent_path());
     if (!f) return f;
   }
   return WriteFileAtomic(target, CsvText(PointRateCsvLines(day, raceSlots, kind)));
@@ -105,31 +100,6 @@ bool RunPointRateExport(const RaceDayModel& day, std::string_view dayName, std::
   CsvExportResult res = ExportPointRateCsv(day, raceSlots, progDir, kind);
   ui.Info(res.message);
   return res.ok;
-}
-
-std::string VerificationCsvText(const TextGrid& table) {
-  std::string text;
-  for (int row = 1; row < table.RowCount(); ++row) {
-    text += '"';
-    for (int col = 0; col < table.ColCount(); ++col) {
-      if (col > 0) text += "\",\"";
-      text += table.At(row, col);
-    }
-    text += "\"\r\n";
-  }
-  return text;
-}
-
-fs::path VerificationCsvProposal(const fs::path& progDir, std::string_view dayName) {
-  return CsvFolder(progDir) / (ToUtf8(dayName) + ".csv");
-}
-
-FileResult WriteVerificationCsv(const TextGrid& table, const fs::path& target) {
-  if (target.has_parent_path()) {
-    FileResult f = MakeFolder(target.parent_path());
-    if (!f) return f;
-  }
-  return WriteFileAtomic(target, VerificationCsvText(table));
 }
 
 }  // namespace kv

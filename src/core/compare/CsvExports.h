@@ -6,8 +6,6 @@
 //   "," + PointWinRateRank ("%2d"); rate and rank empty when the rank is 0. Lines sorted as text.
 // - point win rate ranks (menu "Pt勝率順位"): "CSV/PTj<yyyymmdd>.csv", the same lines without the
 //   rate: key + horse number + "," + rank.
-// - the day verification table (button "CSVファイル"): every data row, each cell in double
-//   quotes, cells joined by a comma, to a file the user chooses.
 //
 //   CsvExportResult res = ExportPointRateCsv(day, raceSlots, progDir, PointRateCsv::RateAndRank);
 //   ui.Info(res.message);
@@ -18,8 +16,7 @@
 
 #include "app/Files.h"
 #include "model/RaceDayModel.h"
-#include "text/TextGrid.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 
@@ -63,16 +60,11 @@ CsvExportResult ExportPointRateCsv(const RaceDayModel& day, std::span<const int>
 bool RunPointRateExport(const RaceDayModel& day, std::string_view dayName, std::span<const int> raceSlots,
                         const fs::path& progDir, PointRateCsv kind, UiPort& ui);
 
-// The verification CSV: one line per row below the heading row, '"' + cells joined by '","' +
-// '"', each ended by CR LF. Quotes inside cells are written as they stand.
-std::string VerificationCsvText(const TextGrid& table);
+// The program folder's CSV folder (found without regard to case).
+fs::path CsvFolder(const fs::path& progDir);
 
-// The save dialog's proposal: the program folder's CSV folder + the day name + ".csv".
-fs::path VerificationCsvProposal(const fs::path& progDir, std::string_view dayName);
-
-// Writes the verification CSV to target (the path the user confirmed), creating its folder when
-// missing.
-FileResult WriteVerificationCsv(const TextGrid& table, const fs::path& target);
+// Creates folder and its parents when missing.
+FileResult MakeCsvFolder(const fs::path& folder);
 
 // The failure text shown when a CSV file cannot be written (CP932).
 std::string CsvWriteFailedMessage(const fs::path& path, const std::string& utf8Reason);

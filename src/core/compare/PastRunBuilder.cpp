@@ -7,7 +7,7 @@
 #include "compare/PastRunFile.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/RecordFile.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
 #include "text/Field.h"

@@ -14,7 +14,7 @@
 
 #include "app/Files.h"
 #include "jvlink/RecordFile.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Field.h"
 
 namespace kv {

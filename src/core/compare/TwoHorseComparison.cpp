@@ -6,7 +6,7 @@
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 namespace {

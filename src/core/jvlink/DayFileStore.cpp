@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "jvlink/RecordFile.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"

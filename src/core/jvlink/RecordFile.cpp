@@ -1,6 +1,6 @@
 #include "jvlink/RecordFile.h"
 
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Format.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "jvlink/JVLink.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 

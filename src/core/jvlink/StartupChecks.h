@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "jvlink/JVLink.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "text/Cp932.h"
 #include "text/Format.h"
 
 namespace kv {
@@ -271,5 +272,8 @@ void RaceDayModel::ReadPayoutsAndResults(int r) {
       ClearResultTexts(a, k);
   }
 }
+
+std::string NoDaySelectedMessage() { return J("開催日を選択してﾃﾞｰﾀを読み込んでください。"); }
+std::string NotEnoughDataMessage() { return J("データが不十分なようです。"); }
 
 }  // namespace kv

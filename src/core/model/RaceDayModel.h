@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 
 namespace kv {
 
@@ -264,5 +264,9 @@ class RaceDayModel {
   std::unique_ptr<std::array<TOutData, kMaxRaces>> outData_;
   std::vector<std::int32_t> pastRunMarks_;
 };
+
+// What the day commands say when no day is loaded or the loaded day has no usable race (CP932).
+std::string NoDaySelectedMessage();    // "開催日を選択してﾃﾞｰﾀを読み込んでください。"
+std::string NotEnoughDataMessage();    // "データが不十分なようです。"
 
 }  // namespace kv

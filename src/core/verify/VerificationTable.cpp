@@ -108,9 +108,6 @@ TextGrid BuildVerificationTable(const RaceDayModel& day, std::span<const int> ra
   return table;
 }
 
-std::string NoDaySelectedMessage() { return J("開催日を選択してﾃﾞｰﾀを読み込んでください。"); }
-std::string NotEnoughDataMessage() { return J("データが不十分なようです。"); }
-
 bool TallyVerification(const RaceDayModel& day, std::string_view dayName, std::span<const int> raceSlots,
                        UiPort& ui, TextGrid& table, const VerificationVisit& visit) {
   if (IsBlank(dayName)) {

@@ -18,8 +18,8 @@
 
 #include "model/RaceDayModel.h"
 #include "text/TextGrid.h"
-#include "workbench/GridStyle.h"
-#include "workbench/Ports.h"
+#include "text/GridStyle.h"
+#include "app/Ports.h"
 
 namespace kv {
 
@@ -51,10 +51,6 @@ using VerificationVisit = std::function<void(int listIndex)>;
 // qualifying race.
 TextGrid BuildVerificationTable(const RaceDayModel& day, std::span<const int> raceSlots,
                                 const VerificationVisit& visit = {});
-
-// Message texts (CP932).
-std::string NoDaySelectedMessage();    // "開催日を選択してﾃﾞｰﾀを読み込んでください。"
-std::string NotEnoughDataMessage();    // "データが不十分なようです。"
 
 // The button "集計": with no day chosen (dayName empty) or an empty race list, the reason is shown
 // (beep and information box) and false returned, the table left as it was. Otherwise the table is

@@ -24,7 +24,7 @@
 #include "bets/BetWindow.h"
 #include "bets/CandidateSets.h"
 #include "bets/VoteFile.h"
-#include "workbench/GridStyle.h"
+#include "text/GridStyle.h"
 
 namespace kv {
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "app/ProgramFolders.h"
-#include "jvlink/AccumulatedImport.h"
+#include "workbench/AccumulatedImport.h"
 #include "text/Cp932.h"
 #include "text/Format.h"
 #include "workbench/FeedJVLink.h"

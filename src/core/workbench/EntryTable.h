@@ -12,7 +12,7 @@
 #include "bets/Marking.h"
 #include "model/RaceDayModel.h"
 #include "text/TextGrid.h"
-#include "workbench/GridStyle.h"
+#include "text/GridStyle.h"
 
 namespace kv {
 

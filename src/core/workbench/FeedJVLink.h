@@ -7,7 +7,7 @@
 #include "app/Files.h"
 #include "app/Settings.h"
 #include "jvlink/JVLink.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 

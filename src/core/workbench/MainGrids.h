@@ -3,7 +3,7 @@
 // the entry tables, the comparison views and the verification fill the cells; the window shows
 // them through one grid model.
 #include "text/TextGrid.h"
-#include "workbench/GridStyle.h"
+#include "text/GridStyle.h"
 
 namespace kv {
 

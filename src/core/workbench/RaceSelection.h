@@ -9,7 +9,7 @@
 
 #include "model/RaceDayModel.h"
 #include "text/TextGrid.h"
-#include "workbench/GridStyle.h"
+#include "text/GridStyle.h"
 #include "workbench/MainGrids.h"
 
 namespace kv {

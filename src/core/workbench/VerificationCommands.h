@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compare/CsvExports.h"
+#include "verify/VerificationCsv.h"
 
 namespace kv {
 

@@ -10,7 +10,7 @@
 #include "compare/RaceRanking.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/StartupChecks.h"
-#include "model/DayLoader.h"
+#include "workbench/DayLoader.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"

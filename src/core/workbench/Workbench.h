@@ -19,7 +19,7 @@
 #include "workbench/BetWindowCommands.h"
 #include "workbench/EntryTable.h"
 #include "workbench/MainGrids.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 #include "workbench/RaceSelection.h"
 #include "workbench/UserSettingRules.h"
 

@@ -4,7 +4,7 @@
 #include "TempDir.h"
 #include "app/ProgramFolders.h"
 #include "app/Startup.h"
-#include "jvlink/ErrorLog.h"
+#include "app/ErrorLog.h"
 #include "text/Cp932.h"
 
 using namespace kv;

@@ -11,7 +11,7 @@
 #include "compare/PastRunFile.h"
 #include "compare/TwoHorseComparison.h"
 #include "jvlink/DayFileStore.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"

@@ -12,7 +12,7 @@
 #include "compare/PastRunFile.h"
 #include "compare/PredictionFile.h"
 #include "jvlink/DayFileStore.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Field.h"
 #include "text/Format.h"
 

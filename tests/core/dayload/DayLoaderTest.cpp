@@ -5,7 +5,7 @@
 
 #include "DayFixture.h"
 #include "RecordingPorts.h"
-#include "model/DayLoader.h"
+#include "workbench/DayLoader.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
 #include "vocab/KeibaFunc.h"

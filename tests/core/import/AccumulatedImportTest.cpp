@@ -1,4 +1,4 @@
-#include "jvlink/AccumulatedImport.h"
+#include "workbench/AccumulatedImport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "TempDir.h"
 #include "compare/PastRunFile.h"
 #include "jvlink/DayFileStore.h"
-#include "jvlink/ErrorLog.h"
+#include "app/ErrorLog.h"
 #include "text/Cp932.h"
 #include "text/Format.h"
 

@@ -7,10 +7,10 @@
 #include "TempDir.h"
 #include "app/ProgramFolders.h"
 #include "compare/PastRunFile.h"
-#include "jvlink/AccumulatedImport.h"
+#include "workbench/AccumulatedImport.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/ReplayJVLink.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 
 using namespace kv;

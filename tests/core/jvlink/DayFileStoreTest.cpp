@@ -9,7 +9,7 @@
 #include "app/Files.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/RecordFile.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 

@@ -2,7 +2,7 @@
 
 #include "RecordingPorts.h"
 #include "TempDir.h"
-#include "jvlink/ErrorLog.h"
+#include "app/ErrorLog.h"
 #include "text/Cp932.h"
 
 using namespace kv;

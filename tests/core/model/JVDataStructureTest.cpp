@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/Files.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 

@@ -14,6 +14,7 @@
 // after RecordFile.h, which it uses
 #include "SimulatedPastRuns.h"
 #include "compare/AllRaceRun.h"
+#include "workbench/DayLoader.h"
 #include "compare/PredictionFile.h"
 #include "compare/RaceRanking.h"
 #include "compare/TwoHorseComparison.h"

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "SimTestSupport.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Field.h"
 
 using namespace kv;

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "SimTestSupport.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Field.h"
 
 using namespace kv;

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 
 namespace simtest {
 

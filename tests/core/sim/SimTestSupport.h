@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Feed.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace simtest {
 

@@ -11,7 +11,7 @@
 #include "Records.h"
 #include "SimTestSupport.h"
 #include "World.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "vocab/Combination.h"

@@ -11,6 +11,7 @@
 #include "VerifyFixture.h"
 #include "app/Files.h"
 #include "compare/CsvExports.h"
+#include "verify/VerificationCsv.h"
 #include "text/Cp932.h"
 #include "verify/VerificationTable.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "app/Files.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "model/DayLoader.h"
+#include "workbench/DayLoader.h"
 
 #include <algorithm>
 #include <climits>
@@ -348,6 +348,15 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
 
 DayLoadResult LoadRaceDay(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui) {
   return LoadRaceDay(day, settings.ProgDir(), dayName, DayLoadOptions::From(settings), ui);
+}
+
+LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
+                                const std::function<bool(const DayLoadResult&)>& proceed) {
+  LoadedDayRun res;
+  res.load = LoadRaceDay(day, dayName, settings, ui);
+  if (!res.load.loaded || (proceed && !proceed(res.load))) return res;
+  res.run = RunAllRaces(day, settings, ui);
+  return res;
 }
 
 }  // namespace kv

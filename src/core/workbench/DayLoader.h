@@ -13,13 +13,15 @@
 //
 //   DayLoadResult res = LoadRaceDay(day, dayName, settings, ui);
 //   if (res.loaded) show res.raceList;
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/Files.h"
 #include "model/RaceDayModel.h"
-#include "workbench/Ports.h"
+#include "app/Ports.h"
+#include "compare/AllRaceRun.h"
 
 namespace kv {
 
@@ -81,5 +83,20 @@ PastRunWindow MakePastRunWindow(int raceDate, int spanDays, bool ignoreDates);
 // and seconds; the vote time is voteInterval seconds later. Empty for a blank post time.
 std::string OddsFetchTime(std::string_view postTime, int minutes, int seconds);
 std::string VoteFetchTime(std::string_view postTime, int minutes, int seconds, int voteInterval);
+
+// A day loaded by its name and then run: what the unprocessed-days run and the command line do
+// with a day.
+struct LoadedDayRun {
+  DayLoadResult load;    // the day loader's result
+  AllRaceRunResult run;  // left at its defaults when the run did not start
+  // The day loaded and every race was compared and ranked.
+  bool Analysed() const { return load.loaded && run.compared; }
+};
+
+// Loads the day dayName (the 14-byte CP932 day name) with the settings (LoadRaceDay), then runs
+// the all-race run on it. proceed, when given, sees the loaded day first and may stop before
+// the run (it tells the user why).
+LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
+                                const std::function<bool(const DayLoadResult&)>& proceed = {});
 
 }  // namespace kv

@@ -1,13 +1,13 @@
-#include "jvlink/AccumulatedImport.h"
+#include "workbench/AccumulatedImport.h"
 
 #include <algorithm>
 #include <chrono>
 
 #include "compare/PastRunBuilder.h"
 #include "jvlink/DayFileStore.h"
-#include "jvlink/ErrorLog.h"
+#include "app/ErrorLog.h"
 #include "jvlink/ResultMessage.h"
-#include "model/JVData_Structure.h"
+#include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"

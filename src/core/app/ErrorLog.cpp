@@ -1,4 +1,4 @@
-#include "jvlink/ErrorLog.h"
+#include "app/ErrorLog.h"
 
 #include <vector>
 
