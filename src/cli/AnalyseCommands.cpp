@@ -26,10 +26,7 @@ std::string Rank(int n) { return n > 0 ? Fmt("%d", n) : std::string(); }
 }  // namespace
 
 int CmdAnalyse(CliContext& ctx) {
-  if (ctx.args.size() != 1) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (ctx.args.size() != 1) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;
   QuietUi ui(ctx.ui);
@@ -59,10 +56,7 @@ int CmdAnalyse(CliContext& ctx) {
 int CmdUnprocessed(CliContext& ctx) {
   const auto& a = ctx.args;
   const bool run = a.size() == 2 && a[1] == "--run";
-  if (a.empty() || a.size() > 2 || (a.size() == 2 && !run)) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (a.empty() || a.size() > 2 || (a.size() == 2 && !run)) return UsageError(ctx);
   const int thisYear = ctx.clock.Now().year;
   const int year = ParseInt(a[0]);
   if (a[0].size() != 4 || year < kFirstUnprocessedYear || year > thisYear) {

@@ -182,10 +182,7 @@ void PrintTable(std::ostream& out, const TextGrid& g, BetType t) {
 
 int CmdBets(CliContext& ctx) {
   BetsArgs a;
-  if (!ParseBetsArgs(ctx, false, a)) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (!ParseBetsArgs(ctx, false, a)) return UsageError(ctx);
   SelectedBets s;
   if (!SelectAndBuild(ctx, a, s)) return kExitFailed;
 
@@ -207,10 +204,7 @@ int CmdBets(CliContext& ctx) {
 
 int CmdVote(CliContext& ctx) {
   BetsArgs a;
-  if (!ParseBetsArgs(ctx, true, a)) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (!ParseBetsArgs(ctx, true, a)) return UsageError(ctx);
   SelectedBets s;
   if (!SelectAndBuild(ctx, a, s)) return kExitFailed;
 

@@ -1,8 +1,9 @@
 #pragma once
 // korvane2-cli: the commands of the workbench from a terminal. Each command is a function of a
-// CliContext, listed by name in the command table (Commands.cpp). To add a command, write its
-// function (in a file of its own when it is more than a few lines), declare it below and add a
-// row to the table.
+// CliContext and one row of the command table (Commands.cpp): name, argument synopsis and a
+// one-line description. The usage text, `korvane2-cli COMMAND --help` and the line printed on
+// bad arguments all come from that row. To add a command, write its function (in a file of its
+// own when it is more than a few lines), declare it below and add a row to the table.
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -14,6 +15,8 @@
 
 namespace kv::cli {
 
+struct CliCommand;
+
 // What a command works with: the started program (folders, settings), the ports and its
 // arguments. Output for the user goes to out as UTF-8, problems to err.
 struct CliContext {
@@ -24,6 +27,7 @@ struct CliContext {
   std::vector<std::string> args;  // the arguments after the command name
   std::ostream& out;
   std::ostream& err;
+  const CliCommand* command = nullptr;  // the row of the command being run
 };
 
 // Exit codes.
@@ -35,8 +39,8 @@ using CommandFn = int (*)(CliContext&);
 
 struct CliCommand {
   std::string_view name;
-  std::string_view arguments;  // shown in the usage text, e.g. "DAY"
-  std::string_view summary;
+  std::string_view arguments;  // the argument synopsis, e.g. "DAY N [--out FILE]"
+  std::string_view summary;    // one line: what the command does
   CommandFn run;
 };
 
@@ -47,7 +51,15 @@ std::string DayArgument(CliContext& ctx, const std::string& arg);
 // The command table.
 std::span<const CliCommand> CliCommands();
 const CliCommand* FindCliCommand(std::string_view name);
+
+// The whole usage text: synopsis, global options, every command once, exit codes.
 std::string UsageText();
+// One command's entry as the usage text shows it: "  name ARGUMENTS  summary" (aligned,
+// wrapped), ending in a newline; also what `korvane2-cli NAME --help` prints.
+std::string CommandLine(const CliCommand& c);
+
+// Bad arguments: prints why (when given) and the command's usage line on err; gives kExitUsage.
+int UsageError(CliContext& ctx, std::string_view why = {});
 
 // Commands.
 int CmdDays(CliContext& ctx);

@@ -11,21 +11,26 @@ namespace kv::cli {
 
 namespace {
 
+// Every command, once, in the order the usage text lists them. A row: name, argument synopsis
+// (DAY, N and the option names as the user types them), one-line description, function.
 const std::array kCommands = {
     CliCommand{"days", "", "list the days with race data, newest first", CmdDays},
     CliCommand{"settings", "", "list every setting with its current value", CmdSettings},
-    CliCommand{"load", "DAY", "load a day (yyyymmdd) and print each race's entry table", CmdLoad},
-    CliCommand{"export", "ptr|ptj|verify DAY [--out FILE]",
-               "load and compare the day, write its point-win-rate (ptr), point-rank (ptj) or verification CSV",
-               CmdExport},
-    CliCommand{"import", "[--setup] [--from \"yyyy/mm/dd hh:nn:ss\"] [--no-odds] [--feed DIR]",
-               "import accumulated JV-Data from the JV-Link feed and rebuild the past-run files", CmdImport},
+    CliCommand{"import", "[--setup] [--from DATE] [--no-odds] [--feed DIR]",
+               "import accumulated JV-Data published after DATE (default: the last import) from the JV-Link "
+               "feed and rebuild the past-run files; DATE is yyyymmddhhnnss, yyyymmdd, yyyy-mm-dd or "
+               "\"yyyy/mm/dd [hh:nn:ss]\"",
+               CmdImport},
+    CliCommand{"load", "DAY", "load a day and print each race's entry table", CmdLoad},
     CliCommand{"analyse", "DAY",
                "load the day, run the all-race comparison (writing the predictions) and print every "
                "runner's wins, losses, rates and ranks",
                CmdAnalyse},
     CliCommand{"unprocessed", "YEAR [--run]", "list the days of a year never analysed, or (--run) analyse them",
                CmdUnprocessed},
+    CliCommand{"export", "ptr|ptj|verify DAY [--out FILE]",
+               "load and compare the day, write its point-win-rate (ptr), point-rank (ptj) or verification CSV",
+               CmdExport},
     CliCommand{"bets", "DAY N [--set NAME] [--mode 0-3] [--amount YEN] [--multi none|multi,12,23,13]",
                "load and compare the day, select its N-th race and print the eight bet tables with stakes "
                "and the summary",
@@ -35,6 +40,41 @@ const std::array kCommands = {
                "is not started)",
                CmdVote},
 };
+
+// Layout of a command's entry: the description starts in column kSummaryColumn (on the next line
+// when the name and synopsis reach it) and wraps before kLineWidth.
+constexpr size_t kIndent = 2;
+constexpr size_t kSummaryColumn = 30;
+constexpr size_t kLineWidth = 100;
+
+// Columns a UTF-8 text takes on a terminal (East Asian wide characters take two).
+size_t DisplayWidth(std::string_view utf8) {
+  size_t width = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    const size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    width += len >= 3 ? 2 : 1;
+    i += len;
+  }
+  return width;
+}
+
+// Words of text in lines of at most `width` columns.
+std::vector<std::string> Wrap(std::string_view text, size_t width) {
+  std::vector<std::string> lines(1);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(' ', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view word = text.substr(start, end - start);
+    std::string& line = lines.back();
+    if (!line.empty() && DisplayWidth(line) + 1 + DisplayWidth(word) > width) lines.emplace_back();
+    if (!lines.back().empty()) lines.back() += ' ';
+    lines.back() += word;
+    start = end + 1;
+  }
+  return lines;
+}
 
 }  // namespace
 
@@ -46,21 +86,56 @@ const CliCommand* FindCliCommand(std::string_view name) {
   return nullptr;
 }
 
+std::string CommandLine(const CliCommand& c) {
+  std::string head(kIndent, ' ');
+  head += c.name;
+  if (!c.arguments.empty()) head += " " + std::string(c.arguments);
+  std::string text;
+  const std::string pad(kSummaryColumn, ' ');
+  if (DisplayWidth(head) + 2 > kSummaryColumn) {
+    text = head + "\n";
+    head = pad;
+  } else {
+    head.resize(head.size() + kSummaryColumn - DisplayWidth(head), ' ');
+  }
+  for (const std::string& line : Wrap(c.summary, kLineWidth - kSummaryColumn)) {
+    text += head + line + "\n";
+    head = pad;
+  }
+  return text;
+}
+
 std::string UsageText() {
   std::string text =
-      "usage: korvane2-cli [--home DIR] [--yes] <command> [arguments]\n"
+      "usage: korvane2-cli [--home DIR] [--yes] COMMAND [ARGUMENTS]\n"
+      "       korvane2-cli COMMAND --help\n"
       "\n"
       "  --home DIR  program folder (default: the folder of the executable)\n"
       "  --yes       answer Yes to every question\n"
       "\n"
+      "DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日; N is the position of a race in the day's\n"
+      "race list, from 1.\n"
+      "\n"
       "commands:\n";
-  for (const CliCommand& c : kCommands) {
-    std::string head = std::string(c.name);
-    if (!c.arguments.empty()) head += " " + std::string(c.arguments);
-    if (head.size() < 22) head.resize(22, ' ');
-    text += "  " + head + " " + std::string(c.summary) + "\n";
-  }
+  for (const CliCommand& c : kCommands) text += CommandLine(c);
+  text +=
+      "\n"
+      "exit codes:\n"
+      "  0  done\n"
+      "  1  the command ran and failed (the reason is on the error output)\n"
+      "  2  unknown command or bad arguments\n";
   return text;
+}
+
+int UsageError(CliContext& ctx, std::string_view why) {
+  if (!why.empty())
+    ctx.err << "korvane2-cli" << (ctx.command ? " " + std::string(ctx.command->name) : std::string()) << ": " << why
+            << '\n';
+  if (ctx.command)
+    ctx.err << "usage:\n" << CommandLine(*ctx.command);
+  else
+    ctx.err << UsageText();
+  return kExitUsage;
 }
 
 std::string DayArgument(CliContext& ctx, const std::string& arg) {
@@ -73,19 +148,13 @@ std::string DayArgument(CliContext& ctx, const std::string& arg) {
 // ---- Commands ----------------------------------------------------------------------------
 
 int CmdDays(CliContext& ctx) {
-  if (!ctx.args.empty()) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (!ctx.args.empty()) return UsageError(ctx);
   for (const std::string& day : ListDays(ctx.program.folders.data)) ctx.out << ToUtf8(day) << '\n';
   return kExitOk;
 }
 
 int CmdSettings(CliContext& ctx) {
-  if (!ctx.args.empty()) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (!ctx.args.empty()) return UsageError(ctx);
   const Settings& s = ctx.program.settings;
   for (const SettingDef& d : SettingDefs()) {
     std::string value;

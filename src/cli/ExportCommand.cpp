@@ -31,17 +31,13 @@ int CmdExport(CliContext& ctx) {
   ExportKind kind{};
   std::string dayArg, out;
   const auto& a = ctx.args;
-  if (a.size() < 2 || !ParseKind(a[0], kind)) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (a.size() < 2 || !ParseKind(a[0], kind)) return UsageError(ctx);
   dayArg = a[1];
   for (size_t i = 2; i < a.size(); ++i) {
     if (a[i] == "--out" && i + 1 < a.size() && out.empty()) {
       out = a[++i];
     } else {
-      ctx.err << UsageText();
-      return kExitUsage;
+      return UsageError(ctx);
     }
   }
   const std::string dayName = DayNameFromInput(ToCp932(dayArg));

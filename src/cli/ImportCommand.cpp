@@ -69,10 +69,7 @@ class InterruptibleUi : public UiPort {
   UiPort& inner_;
 };
 
-int ImportUsage(CliContext& ctx, const std::string& why) {
-  ctx.err << "import: " << why << '\n' << UsageText();
-  return kExitUsage;
-}
+int ImportUsage(CliContext& ctx, const std::string& why) { return UsageError(ctx, why); }
 
 }  // namespace
 
@@ -97,13 +94,13 @@ int CmdImport(CliContext& ctx) {
     } else if (a == "--from" || a.starts_with("--from=")) {
       std::string text;
       if (a == "--from") {
-        if (i + 1 >= ctx.args.size()) return ImportUsage(ctx, "--from needs \"yyyy/mm/dd hh:nn:ss\"");
+        if (i + 1 >= ctx.args.size()) return ImportUsage(ctx, "--from needs a date");
         text = ctx.args[++i];
       } else {
         text = a.substr(7);
       }
-      from = ParseLastTime(text);
-      if (!from) return ImportUsage(ctx, "not a date and time \"yyyy/mm/dd hh:nn:ss\": " + text);
+      from = ParseFromTime(text);
+      if (!from) return ImportUsage(ctx, "not a date (yyyymmddhhnnss, yyyymmdd, yyyy-mm-dd or yyyy/mm/dd [hh:nn:ss]): " + text);
     } else {
       return ImportUsage(ctx, "unknown argument: " + a);
     }

@@ -13,10 +13,7 @@
 namespace kv::cli {
 
 int CmdLoad(CliContext& ctx) {
-  if (ctx.args.size() != 1) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (ctx.args.size() != 1) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;
   auto day = std::make_unique<RaceDayModel>();

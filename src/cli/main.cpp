@@ -1,4 +1,4 @@
-// korvane2-cli [--home DIR] [--yes] <command> [arguments]
+// korvane2-cli [--home DIR] [--yes] COMMAND [ARGUMENTS]; korvane2-cli COMMAND --help.
 #include <iostream>
 #include <optional>
 #include <string>
@@ -38,8 +38,18 @@ int main(int argc, char** argv) {
       home = fs::path(a.substr(7));
     } else if (a == "--yes") {
       assumeYes = true;
-    } else if (a == "-h" || a == "--help" || a == "help") {
+    } else if (a == "-h" || a == "--help") {
       return Usage(std::cout, kExitOk);
+    } else if (a == "help") {
+      // "help" alone is the usage text; "help COMMAND" that command's line.
+      if (i + 1 >= argc) return Usage(std::cout, kExitOk);
+      const CliCommand* c = FindCliCommand(argv[i + 1]);
+      if (!c) {
+        std::cerr << "unknown command: " << argv[i + 1] << '\n';
+        return Usage(std::cerr, kExitUsage);
+      }
+      std::cout << CommandLine(*c);
+      return kExitOk;
     } else if (a.starts_with("-")) {
       std::cerr << "unknown option: " << a << '\n';
       return Usage(std::cerr, kExitUsage);
@@ -54,6 +64,12 @@ int main(int argc, char** argv) {
     return Usage(std::cerr, kExitUsage);
   }
   if (home && home->empty()) return Usage(std::cerr, kExitUsage);
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {  // before the program folder is opened: help needs none
+      std::cout << CommandLine(*cmd);
+      return kExitOk;
+    }
+  }
 
   LocalClock clock;
   StartedProgram program = StartProgram(ChooseProgramFolder(home), clock);
@@ -63,6 +79,6 @@ int main(int argc, char** argv) {
 
   TerminalUi ui(std::cerr, assumeYes);
   TerminalDesktop desktop;
-  CliContext ctx{program, clock, ui, desktop, std::move(args), std::cout, std::cerr};
+  CliContext ctx{program, clock, ui, desktop, std::move(args), std::cout, std::cerr, cmd};
   return cmd->run(ctx);
 }

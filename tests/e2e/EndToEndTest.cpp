@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 
 #include "Feed.h"
+#include "ProgramRun.h"
 #include "RecordingPorts.h"
 #include "TempDir.h"
 #include "app/ProgramFolders.h"
@@ -59,32 +60,6 @@ bool WriteSmallWorld(const DemoFeedRequest& r, std::string& error) {
   o.recentWeeks = 1;
   sim::FeedStats stats;
   return sim::GenerateFeed(o, stats, error);
-}
-
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    out.push_back(line);
-  }
-  return out;
-}
-
-std::vector<std::string> SplitOn(const std::string& s, char sep) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  for (size_t p; (p = s.find(sep, start)) != std::string::npos; start = p + 1) out.push_back(s.substr(start, p - start));
-  out.push_back(s.substr(start));
-  return out;
 }
 
 // One ranking of a race: which runners take part, their score, and whether a higher score ranks
@@ -154,14 +129,6 @@ std::vector<int> ComboNumbers(const std::string& cell) {
   std::vector<int> out;
   for (const std::string& part : SplitOn(cell, '-')) out.push_back(ParseInt(Trim(part)));
   return out;
-}
-
-std::string Quote(const fs::path& p) { return "'" + p.string() + "'"; }
-
-// Runs a program of the build with its output in files; the exit code.
-int RunProgram(const std::string& command, const fs::path& out, const fs::path& err) {
-  const int rc = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
 TEST(EndToEnd, DemoFolderIsImportedAnalysedAndVotedFrom) {

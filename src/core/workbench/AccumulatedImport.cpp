@@ -70,6 +70,22 @@ std::optional<DateTime> ParseJVTime(std::string_view text) {
   return t;
 }
 
+std::optional<DateTime> ParseFromTime(std::string_view text) {
+  text = Trim(text);
+  if (text.size() == 19) return ParseLastTime(text);
+  if (text.size() == 14) return ParseJVTime(text);
+  DateTime t{};
+  if (text.size() == 8 && Digits(text)) {
+    t = DateTime{DigitsAt(text, 0, 4), DigitsAt(text, 4, 2), DigitsAt(text, 6, 2), 0, 0, 0, 0};
+  } else if (text.size() == 10 && text[4] == text[7] && (text[4] == '-' || text[4] == '/')) {
+    t = DateTime{DigitsAt(text, 0, 4), DigitsAt(text, 5, 2), DigitsAt(text, 8, 2), 0, 0, 0, 0};
+  } else {
+    return std::nullopt;
+  }
+  if (!ValidDateTime(t)) return std::nullopt;
+  return t;
+}
+
 DateTime AddDaysTo(const DateTime& t, int days) {
   using namespace std::chrono;
   const sys_days d = sys_days{year_month_day{year{t.year}, month{static_cast<unsigned>(t.month)},

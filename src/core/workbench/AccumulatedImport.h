@@ -55,6 +55,9 @@ std::string FormatJVTime(const DateTime& t);
 // Reads JV-Link's 14-digit time stamp; nullopt when blank, "00000000000000" or not a valid
 // date and time.
 std::optional<DateTime> ParseJVTime(std::string_view text);
+// A from-time as a user types it: "yyyymmddhhnnss", "yyyy/mm/dd hh:nn:ss", or a day alone as
+// "yyyymmdd", "yyyy-mm-dd" or "yyyy/mm/dd" (midnight of that day); nullopt for anything else.
+std::optional<DateTime> ParseFromTime(std::string_view text);
 // The moment shifted by whole calendar days (the time of day kept).
 DateTime AddDaysTo(const DateTime& t, int days);
 

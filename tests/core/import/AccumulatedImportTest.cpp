@@ -151,6 +151,12 @@ TEST(ImportDates, TextsAndTimeStamps) {
     EXPECT_FALSE(ParseJVTime(bad).has_value()) << bad;
   for (const char* bad : {"2023/02/29 00:00:00", "2024-01-06 08:05:00", "2024/1/6 8:05:00"})
     EXPECT_FALSE(ParseLastTime(bad).has_value()) << bad;
+  const DateTime newYear{2025, 1, 1, 0, 0, 0, 0};
+  for (const char* from : {"20250101000000", "2025-01-01", "20250101", "2025/01/01", "2025/01/01 00:00:00"})
+    EXPECT_EQ(ParseFromTime(from), newYear) << from;
+  EXPECT_EQ(ParseFromTime("20250101123456"), (DateTime{2025, 1, 1, 12, 34, 56, 0}));
+  for (const char* bad : {"2025-01/01", "2025-02-29", "2025/13/01", "202501", "2025-1-1", "25-01-01", "abcdefgh"})
+    EXPECT_FALSE(ParseFromTime(bad).has_value()) << bad;
   EXPECT_EQ(AddDaysTo(DateTime{2013, 3, 1, 7, 0, 0, 0}, -731), (DateTime{2011, 3, 1, 7, 0, 0, 0}));
   EXPECT_EQ(AddDaysTo(DateTime{2014, 3, 1, 7, 0, 0, 0}, -731), (DateTime{2012, 2, 29, 7, 0, 0, 0}));
 }

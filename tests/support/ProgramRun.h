@@ -1,0 +1,50 @@
+#pragma once
+// Running the programs of the build from a test and reading what they wrote: whole files, lines,
+// tab- or comma-separated fields.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kv::test {
+
+inline std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// The lines of a text, without their CR LF or LF.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out.push_back(line);
+  }
+  return out;
+}
+
+inline std::vector<std::string> SplitOn(const std::string& s, char sep) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  for (size_t p; (p = s.find(sep, start)) != std::string::npos; start = p + 1) out.push_back(s.substr(start, p - start));
+  out.push_back(s.substr(start));
+  return out;
+}
+
+inline std::string Quote(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
+
+// Runs a shell command with its output in files; the exit code (-1 when it did not exit).
+inline int RunProgram(const std::string& command, const std::filesystem::path& out, const std::filesystem::path& err) {
+  const int rc = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+}  // namespace kv::test
