@@ -101,15 +101,11 @@ PairCounters ReferenceSearch2Ba(const FileA& a, const FileB& b, const std::strin
           const int tA = TimeTenths(Fld(la, 133, 4)), tC = ref::EntryTime(la, e);
           const int tB = TimeTenths(Fld(lb, 133, 4)), tC2 = ref::EntryTime(lb, f);
           if (tA == 0 || tC == 0 || tB == 0 || tC2 == 0) continue;
-          ++c.compared;
           const int wA = FldInt(la, 90, 3), wC = ref::EntryWeight(la, e);
           const int wB = FldInt(lb, 90, 3), wC2 = ref::EntryWeight(lb, f);
-          const double mA = (tC - tA) / 10.0 - 0.2 * (wC - wA) / 10.0 - 0.2 * (weightB - weightA);
-          const double mB = (tC2 - tB) / 10.0 - 0.2 * (wC2 - wB) / 10.0 - 0.2 * (weightA - weightB);
-          if (mA > mB) ++c.pointsA;
-          else if (mB > mA) ++c.pointsB;
-          if (mA >= 0 && mB < 0) ++c.soleA;
-          else if (mB >= 0 && mA < 0) ++c.soleB;
+          const int todayA = WeightTenths(weightA), todayB = WeightTenths(weightB);
+          AddComparison(c, MarginHundredths(tA, tC, wA, wC, todayA, todayB),
+                        MarginHundredths(tB, tC2, wB, wC2, todayB, todayA));
         }
       }
     }

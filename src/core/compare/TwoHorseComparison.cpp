@@ -28,7 +28,7 @@ std::string NormalizeHorseName(std::string_view name) {
 }
 
 PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB,
-                                     int raceDate, double weightA, double weightB) {
+                                     int raceDate, int weightA, int weightB) {
   PairCounters c;
   // B's usable lines: before the race, B placed, and not a race where A and B both ran.
   std::vector<char> usableB(b.races.size());
@@ -49,17 +49,8 @@ PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& 
         const PastRunRace& lb = b.races[static_cast<size_t>(p.line)];
         const PastRunRunner& cb = lb.field[static_cast<size_t>(p.entry)];
         if (la.time == 0 || ca.time == 0 || lb.time == 0 || cb.time == 0) continue;
-        ++c.compared;
-        const double mA = CorrectedMargin(la.time, ca.time, la.weight, ca.weight, weightA, weightB);
-        const double mB = CorrectedMargin(lb.time, cb.time, lb.weight, cb.weight, weightB, weightA);
-        if (mA > mB)
-          ++c.pointsA;
-        else if (mB > mA)
-          ++c.pointsB;
-        if (mA >= 0 && mB < 0)
-          ++c.soleA;
-        else if (mB >= 0 && mA < 0)
-          ++c.soleB;
+        AddComparison(c, MarginHundredths(la.time, ca.time, la.weight, ca.weight, weightA, weightB),
+                      MarginHundredths(lb.time, cb.time, lb.weight, cb.weight, weightB, weightA));
       }
     }
   }
@@ -112,7 +103,8 @@ bool TwoHorseComparison::Search2Ba(std::string_view nameA, std::string_view name
   if (!a || !b) return true;
 
   const PairCounters c = CompareThroughOpponents(*a, *b, cache_.NameId(normA), cache_.NameId(normB),
-                                                 RaceDate(raceSlot), weightA, weightB);
+                                                 RaceDate(raceSlot), WeightTenths(weightA),
+                                                 WeightTenths(weightB));
   TRaceAnalysis& ra = model_.RaceAnalysis(raceSlot);
   const int p = pairNumber - 1, ha = numberA - 1, hb = numberB - 1;
   ra.PairCompared[p] = c.compared;

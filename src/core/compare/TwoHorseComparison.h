@@ -14,6 +14,7 @@
 // The result is that of walking A's lines × field entries × B's lines × field entries in file
 // order; the walk here goes through the opponent index of the run's cache, so its cost follows
 // the number of real matches rather than the product of the file lengths.
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -38,18 +39,49 @@ struct PairCounters {
   bool operator==(const PairCounters&) const = default;
 };
 
-// A horse's margin over an opponent in one past race in seconds, corrected by 0.2 s per kg that
-// the opponent carried more then and per kg that the other compared horse carries more today.
-// Times in tenths of a second, past weights in 0.1 kg, today's weights in kg.
-inline double CorrectedMargin(int ownTime, int oppTime, int ownWeight, int oppWeight, double todayOwn,
-                              double todayOther) {
-  return (oppTime - ownTime) / 10.0 - 0.2 * (oppWeight - ownWeight) / 10.0 - 0.2 * (todayOther - todayOwn);
+// Today's carried weight in kg (one decimal, as SE positions 289-291 divided by 10) as a whole
+// number of tenths of a kilogram; not above 0 stays not above 0.
+inline int WeightTenths(double kg) { return kg > 0 ? static_cast<int>(std::lround(kg * 10)) : 0; }
+
+// A horse's margin over an opponent in one past race, corrected by 0.2 s per kg that the opponent
+// carried more then and per kg that the other compared horse carries more today, in whole
+// hundredths of a second:
+//   100 × m = 10 × (oppTime − ownTime) − 2 × (oppWeight − ownWeight) − 2 × (todayOther − todayOwn)
+// Times in tenths of a second, every weight (past and today) in tenths of a kilogram. Margins are
+// whole numbers so that equal margins compare equal and a zero margin is exactly zero, which
+// binary fractions of a second do not guarantee (−0.9 can come out as −0.8999999999999998).
+// The engine, the comparison view and every check of them compute margins with this function.
+inline int MarginHundredths(int ownTime, int oppTime, int ownWeight, int oppWeight, int todayOwn, int todayOther) {
+  return 10 * (oppTime - ownTime) - 2 * (oppWeight - ownWeight) - 2 * (todayOther - todayOwn);
+}
+
+// What one comparison scores, from the two margins (hundredths of a second).
+struct MarginVerdict {
+  bool pointA = false, pointB = false;  // the strictly larger margin
+  bool soleA = false, soleB = false;    // beat the opponent (margin >= 0) while the other lost to it
+};
+inline MarginVerdict JudgeMargins(int marginA, int marginB) {
+  MarginVerdict v;
+  v.pointA = marginA > marginB;
+  v.pointB = marginB > marginA;
+  v.soleA = marginA >= 0 && marginB < 0;
+  v.soleB = marginB >= 0 && marginA < 0;
+  return v;
+}
+inline void AddComparison(PairCounters& c, int marginA, int marginB) {
+  const MarginVerdict v = JudgeMargins(marginA, marginB);
+  ++c.compared;
+  c.pointsA += v.pointA;
+  c.pointsB += v.pointB;
+  c.soleA += v.soleA;
+  c.soleB += v.soleB;
 }
 
 // The common-opponent comparison of two parsed files. nameA and nameB are name ids of the cache
-// the files were parsed with (normalised names); raceDate is yyyymmdd of the analysed race.
+// the files were parsed with (normalised names); raceDate is yyyymmdd of the analysed race;
+// today's weights in tenths of a kilogram.
 PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB,
-                                     int raceDate, double weightA, double weightB);
+                                     int raceDate, int weightA, int weightB);
 
 // Head-to-head meetings: A's lines before raceDate where A has a final position and name B
 // occurs among the first n field names.

@@ -98,6 +98,16 @@ TEST_F(TwoHorse, MarginsWithBothWeightCorrectionsDecideThePointAndTheSolePoint) 
        55.0, 55.0, {1, 1, 0, 0, 0}},
       {"equal margins score nothing", {"1343", "550", "1345", "550"}, {"1333", "570", "1335", "570"}, 55.0,
        55.0, {1, 0, 0, 0, 0}},
+      // Weight corrections that cancel exactly: margins are whole hundredths, so equal is equal
+      // and zero is zero (in binary fractions these come out a hair apart).
+      {"-1.0 + 0.3 - 0.2 against -1.0 - 0.1 + 0.2: both -0.9, no point", {"1355", "550", "1345", "535"},
+       {"1355", "550", "1345", "555"}, 55.0, 56.0, {1, 0, 0, 0, 0}},
+      {"-1.0 + 0.6 against -0.7 + 0.3, today level: both -0.4, no point", {"1355", "550", "1345", "520"},
+       {"1352", "550", "1345", "535"}, 55.0, 55.0, {1, 0, 0, 0, 0}},
+      {"-0.9 + 0.7 + 0.2 = 0 against +0.1 - 0.2: point and sole point A", {"1354", "550", "1345", "515"},
+       {"1344", "550", "1345", "550"}, 55.0, 54.0, {1, 1, 0, 1, 0}},
+      {"-1.0 + 0.8 + 0.2 = 0 against +0.2 - 0.2 = 0: nothing", {"1355", "550", "1345", "510"},
+       {"1343", "550", "1345", "550"}, 55.0, 54.0, {1, 0, 0, 0, 0}},
       {"no time for C in A's race: skipped", {"1345", "550", "0000", "550"}, {"1344", "550", "1345", "550"},
        55.0, 55.0, {}},
       {"no time for B: skipped", {"1345", "550", "1346", "550"}, {"    ", "550", "1345", "550"}, 55.0, 55.0, {}},
@@ -282,7 +292,8 @@ TEST(TwoHorseEquality, IndexedWalkEqualsThePlainWalkOnRandomWorlds) {
         const PastRunIndex* ib = cache.Get(b.id);
         ASSERT_TRUE(ia && ib);
         const double wA = 54 + i % 3, wB = 55 + j % 4 * 0.5;
-        const PairCounters fast = CompareThroughOpponents(*ia, *ib, cache.NameId(na), cache.NameId(nb), today, wA, wB);
+        const PairCounters fast = CompareThroughOpponents(*ia, *ib, cache.NameId(na), cache.NameId(nb), today,
+                                                          WeightTenths(wA), WeightTenths(wB));
         RecordFile fa = ReadPastRunRecords(PastRunPath(dir.path(), a.id));
         RecordFile fb = ReadPastRunRecords(PastRunPath(dir.path(), b.id));
         ASSERT_EQ(fast, ReferenceSearch2Ba(fa, fb, na, nb, today, wA, wB)) << seed << " " << i << "-" << j;
