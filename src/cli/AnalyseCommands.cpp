@@ -29,6 +29,8 @@ int CmdAnalyse(CliContext& ctx) {
   if (ctx.args.size() != 1) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;
+  const FolderLock lock = LockProgramFolder(ctx, "analyse");
+  if (!lock.Held()) return kExitFailed;
   QuietUi ui(ctx.ui);
   auto day = std::make_unique<RaceDayModel>();
   const LoadedDayRun res = LoadAndRunAllRaces(*day, dayName, ctx.program.settings, ui);
@@ -81,6 +83,8 @@ int CmdUnprocessed(CliContext& ctx) {
     for (const std::string& d : q.days) ctx.out << ToUtf8(d) << '\n';
     return kExitOk;
   }
+  const FolderLock lock = LockProgramFolder(ctx, "unprocessed");
+  if (!lock.Held()) return kExitFailed;
   QuietUi ui(ctx.ui);
   auto day = std::make_unique<RaceDayModel>();
   int failed = 0;

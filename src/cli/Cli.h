@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/FolderLock.h"
 #include "app/Startup.h"
 #include "app/Ports.h"
 
@@ -47,6 +48,12 @@ struct CliCommand {
 // The day name (CP932) of a DAY argument (yyyymmdd or yyyy年mm月dd日); empty, after telling why
 // on err, when the argument is neither.
 std::string DayArgument(CliContext& ctx, const std::string& arg);
+
+// The program folder's lock for a command that writes the store (import, analyses, rebuild,
+// repair), held until the returned object goes. When another command holds it, that is said on
+// err (prefixed with the command's name) and the returned lock is not held: the command stops
+// with kExitFailed.
+FolderLock LockProgramFolder(CliContext& ctx, std::string_view command);
 
 // The command table.
 std::span<const CliCommand> CliCommands();

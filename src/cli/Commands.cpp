@@ -145,6 +145,12 @@ std::string DayArgument(CliContext& ctx, const std::string& arg) {
   return dayName;
 }
 
+FolderLock LockProgramFolder(CliContext& ctx, std::string_view command) {
+  FolderLock lock = FolderLock::TryLock(ctx.program.folders.prog);
+  if (!lock.Held()) ctx.err << command << ": " << ToUtf8(lock.Message()) << '\n';
+  return lock;
+}
+
 // ---- Commands ----------------------------------------------------------------------------
 
 int CmdDays(CliContext& ctx) {

@@ -17,6 +17,7 @@
 #include "ProgramRun.h"
 #include "RecordingPorts.h"
 #include "TempDir.h"
+#include "app/FolderLock.h"
 #include "app/ProgramFolders.h"
 #include "bets/BetTypes.h"
 #include "bets/VoteFile.h"
@@ -366,6 +367,20 @@ TEST(EndToEnd, CommandLineImportsListsAndAnalysesAFeedFromJvsim) {
   for (auto& [race, list] : ranks) {
     std::sort(list.begin(), list.end());
     for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(list[i], static_cast<int>(i) + 1) << race;
+  }
+
+  // While another command holds the program folder, the commands that write it stop at once.
+  {
+    const FolderLock other = FolderLock::TryLock(prog);
+    ASSERT_TRUE(other.Held());
+    const std::string settingsBefore = ReadAll(prog / "Korvane2.ini");
+    for (const std::string& command :
+         std::vector<std::string>{"analyse 20240421", "unprocessed 2024 --run", "import --feed " + Quote(feed)}) {
+      EXPECT_EQ(RunProgram(home + command, out, err), 1) << command;
+      EXPECT_NE((ReadAll(err) + ReadAll(out)).find("別のデータ取込が実行中です。"), std::string::npos)
+          << command << ": " << ReadAll(err);
+    }
+    EXPECT_EQ(ReadAll(prog / "Korvane2.ini"), settingsBefore);
   }
 }
 

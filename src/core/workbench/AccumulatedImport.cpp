@@ -153,6 +153,15 @@ void AccumulatedImport::JVLinkSettings() {
 
 void AccumulatedImport::Start() {
   if (Busy()) return;
+  // Another import (or analysis) writing this program folder: this one does not start.
+  lock_ = FolderLock::TryLock(progDir_);
+  if (!lock_.Held()) {
+    outcome_ = Outcome::Failed;
+    const std::string why = lock_.Message();
+    SetStatus(why);
+    ui_.Info(why);
+    return;
+  }
   const DateTime& f = fromDate_;
   ui_.Info(Fmt("%04d", f.year) + J("年") + Fmt("%02d", f.month) + J("月") + Fmt("%02d", f.day) + J("日") +
            Fmt("%02d", f.hour) + J("時") + Fmt("%02d", f.minute) + J("分") + Fmt("%02d", f.second) + J("秒") +
@@ -376,6 +385,7 @@ void AccumulatedImport::CloseReadCycle() {
   const int code = jv_.JVClose();
   ui_.BusyCursor(false);
   phase_ = Phase::Idle;
+  lock_.Release();
   if (code != 0)
     ui_.Info(J("JVCloseエラー:") + JVResultMessage("JVClose", code));
   else

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "app/Files.h"
+#include "app/FolderLock.h"
 #include "app/Settings.h"
 #include "jvlink/JVLink.h"
 #include "app/Ports.h"
@@ -114,7 +115,8 @@ class AccumulatedImport {
   // ---- commands ----
   // "JV-Link設定".
   void JVLinkSettings();
-  // "データ取込". Does nothing while an import is running.
+  // "データ取込". Does nothing while an import is running; refused (Outcome::Failed, the user
+  // told) while another command holds the program folder's lock.
   void Start();
   // One tick of the 10 ms status-poll timer; runs the read loop once every file is downloaded.
   void PollStatus();
@@ -186,6 +188,7 @@ class AccumulatedImport {
   std::string lastFileTimestamp_;
   std::vector<std::string> finalDays_;
   std::unique_ptr<DayFileStore> store_;
+  FolderLock lock_;  // held from Start until the read cycle is closed
   std::string shownFailure_;  // the file error already shown in this import
   bool logFailed_ = false;
 

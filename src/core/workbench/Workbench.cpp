@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "app/FolderLock.h"
 #include "app/Startup.h"
 #include "compare/AllRaceRun.h"
 #include "compare/CompareTables.h"
@@ -252,6 +253,12 @@ void Workbench::RunAllRacesAfterLoad() { RunAllRaces(); }
 void Workbench::RunAllRaces() {
   if (!day_ || raceList_.empty()) {
     ui_.Info(J("出馬表が読み込まれていません。"));
+    return;
+  }
+  // The run writes the prediction files: not while another command writes this folder.
+  const FolderLock lock = FolderLock::TryLock(progDir_);
+  if (!lock.Held()) {
+    ui_.Info(lock.Message());
     return;
   }
   AllRaceRunHooks hooks;

@@ -12,6 +12,7 @@
 #include "compare/PastRunFile.h"
 #include "jvlink/DayFileStore.h"
 #include "app/ErrorLog.h"
+#include "app/FolderLock.h"
 #include "text/Cp932.h"
 #include "text/Format.h"
 
@@ -195,6 +196,31 @@ TEST_F(ImportFixture, StartAnnouncesTheFromDateAndOpensWithTheChosenOption) {
   EXPECT_EQ(jv.calls[0].arg2, "20110429100000");
   EXPECT_EQ(jv.calls[0].number, 3);
   EXPECT_EQ(imp->StartDate(), 20110429);
+}
+
+TEST_F(ImportFixture, SecondWriterOfTheFolderIsRefusedUntilTheFirstEnds) {
+  FolderLock other = FolderLock::TryLock(dir.path());  // another import of the same folder
+  ASSERT_TRUE(other.Held());
+  OpenReads(1);
+  imp->Start();
+  EXPECT_TRUE(jv.calls.empty());
+  EXPECT_EQ(ui.Messages(), (std::vector<std::string>{J("別のデータ取込が実行中です。終了してから再度実行してください。")}));
+  EXPECT_EQ(imp->GetOutcome(), AccumulatedImport::Outcome::Failed);
+  EXPECT_FALSE(imp->Busy());
+  EXPECT_EQ(LastTime(), "2011/04/29 10:00:00");
+
+  // While this import runs it holds the lock; once it has ended the folder is free again.
+  other.Release();
+  jv.AddRecord(RA(1));
+  jv.AddReadCode(0);
+  int heldWhileReading = 0;
+  jv.onCall = [&](const std::string& op) {
+    if (op == "JVRead") heldWhileReading += FolderLock::TryLock(dir.path()).GetState() == FolderLock::State::Busy;
+  };
+  imp->Start();
+  EXPECT_EQ(imp->GetOutcome(), AccumulatedImport::Outcome::Completed);
+  EXPECT_EQ(heldWhileReading, 2);
+  EXPECT_TRUE(FolderLock::TryLock(dir.path()).Held());
 }
 
 TEST_F(ImportFixture, OpenWithoutAnythingToReadIsToldAndClosed) {
