@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -22,6 +23,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "DrawnCellDelegate.h"
+#include "FrozenColumnView.h"
 #include "GridView.h"
 #include "GuiFonts.h"
 #include "ImportDialog.h"
@@ -35,6 +38,7 @@
 #include "compare/CompareTables.h"
 #include "compare/EntryTableSort.h"
 #include "text/Cp932.h"
+#include "workbench/DetailEntryTable.h"
 #include "workbench/VerificationCommands.h"
 
 namespace kv::gui {
@@ -291,7 +295,8 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   // 出馬表: the entry table over the two comparison tables.
   auto* entryPage = new QSplitter(Qt::Vertical, tabs_);
   entryPage->setObjectName(QStringLiteral("EntryPage"));
-  entryGrid_ = new GridView(entryPage);
+  // 枠, 馬 and 馬名 stay in sight when the table scrolls to the marks and odds.
+  entryGrid_ = new FrozenColumnView(kDetailFrozenCols, entryPage);
   entryGrid_->setObjectName(QStringLiteral("EntryGrid"));
   auto* lower = new QSplitter(Qt::Horizontal, entryPage);
   auto* detailBox = new QGroupBox(QStringLiteral("比較詳細表"), lower);
@@ -316,8 +321,17 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   entryPage->setStretchFactor(1, 2);
   tabs_->addTab(entryPage, QStringLiteral("出馬表"));
 
-  detailEntryGrid_ = new GridView(tabs_);
+  auto* detailEntry = new FrozenColumnView(kDetailFrozenCols, tabs_);
+  detailEntryGrid_ = detailEntry;
   detailEntryGrid_->setObjectName(QStringLiteral("DetailEntryGrid"));
+  // Every runner cell is drawn from the race-day model of the selected race.
+  detailEntry->SetDelegate(new DrawnCellDelegate(
+      detailEntry->GridModel(),
+      [this](int row, int col) {
+        const RaceDayModel* day = wb_.Day();
+        return day ? DetailEntryCell(*day, day->SelectedRace, row, col) : DrawnCell{};
+      },
+      detailEntry));
   tabs_->addTab(detailEntryGrid_, QStringLiteral("出馬表(詳細)"));
 
   twoHorseGrid_ = new GridView(tabs_);
@@ -352,6 +366,7 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   const MainGrids& g = wb_.Grids();
   entryGrid_->SetGrid(&g.entry, EntryTableLayout());
   detailEntryGrid_->SetGrid(&g.detailEntry, DetailEntryLayout());
+  detailEntryGrid_->horizontalHeader()->setFixedHeight(17);
   compareDetailGrid_->SetGrid(&g.compareDetail, CompareDetailLayout());
   GridLayout winLoss = WinLossLayout();
   winLoss.style = WinLossStyle;

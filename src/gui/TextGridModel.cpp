@@ -12,15 +12,6 @@ namespace kv::gui {
 
 namespace {
 
-QVariant ToColor(const CellColor& c) {
-  switch (c.kind) {
-    case CellColor::Kind::Rgb: return QBrush(QColor(c.r, c.g, c.b));
-    case CellColor::Kind::ToolTip: return QBrush(QGuiApplication::palette().color(QPalette::ToolTipBase));
-    case CellColor::Kind::Default: break;
-  }
-  return {};
-}
-
 Qt::Alignment ToAlignment(CellAlign a) {
   switch (a) {
     case CellAlign::Center: return Qt::AlignCenter;
@@ -31,6 +22,15 @@ Qt::Alignment ToAlignment(CellAlign a) {
 }
 
 }  // namespace
+
+QVariant ToColor(const CellColor& c) {
+  switch (c.kind) {
+    case CellColor::Kind::Rgb: return QBrush(QColor(c.r, c.g, c.b));
+    case CellColor::Kind::ToolTip: return QBrush(QGuiApplication::palette().color(QPalette::ToolTipBase));
+    case CellColor::Kind::Default: break;
+  }
+  return {};
+}
 
 TextGridModel::TextGridModel(QObject* parent) : QAbstractTableModel(parent) {
   baseFont_ = GridFont(layout_.font, layout_.pointSize);

@@ -13,6 +13,10 @@
 
 namespace kv::gui {
 
+// The brush of a cell colour (the system's tooltip background for that kind); nothing for the
+// default colour.
+QVariant ToColor(const CellColor& c);
+
 class TextGridModel : public QAbstractTableModel {
   Q_OBJECT
  public:

@@ -31,6 +31,22 @@ inline constexpr int kWeight = 90, kWeightLen = 3;    // carried weight in 0.1 k
 inline constexpr int kTime = 133, kTimeLen = 4;       // m ss t
 inline constexpr int kFinal = 139, kFinalLen = 2;     // final position
 inline constexpr int kFieldList = 163;                // 18 entries of 35 bytes
+// Fields shown in the detailed entry table.
+inline constexpr int kYear = 1, kYearLen = 4;
+inline constexpr int kMonth = 5, kDay = 7;            // mm, dd (2 bytes each)
+inline constexpr int kVenue = 9, kMeeting = 11;       // codes, 2 bytes each
+inline constexpr int kShortName = 17, kShortNameLen = 6;
+inline constexpr int kGrade = 23;                     // 1 byte
+inline constexpr int kCondition = 30, kConditionLen = 3;
+inline constexpr int kDistance = 41, kDistanceLen = 4;
+inline constexpr int kTrack = 45, kTrackLen = 2;
+inline constexpr int kTurfGoing = 53, kWeather = 55;  // 1 byte each
+inline constexpr int kJockey = 94, kJockeyLen = 8;
+inline constexpr int kBodyWeight = 112, kBodyWeightLen = 3;
+inline constexpr int kCorner = 119, kCornerLen = 2;   // 4 corners, 2 bytes each
+inline constexpr int kLast3F = 130, kLast3FLen = 3;
+inline constexpr int kPopularity = 141, kPopularityLen = 2;
+inline constexpr int kPrize = 147, kAddedPrize = 155, kPrizeLen = 8;
 inline constexpr int kEntries = 18;
 inline constexpr int kEntryLen = 35;
 // Offsets inside a field entry (1-based).
