@@ -54,8 +54,8 @@ class AnalysisViewsTest : public QObject {
 };
 
 void AnalysisViewsTest::initTestCase() {
-  const auto days = test::SimulatePastRuns(prog_.path(), 20240601, sim::Date{2023, 9, 1}, 20);
-  QCOMPARE(days.size(), 20u);
+  const auto days = test::SimulatePastRuns(prog_.path(), 20240601, sim::Date{2023, 9, 1}, 12);
+  QCOMPARE(days.size(), 12u);
   WriteFileAtomic(prog_.path() / "Korvane2.ini", "[AllRace]\r\nExecComp=0\r\n[locate]\r\nwidth=1280\r\nheight=860\r\n");
   ui_ = std::make_unique<test::RecordingUi>();
   session_ = std::make_unique<GuiSession>(prog_.path(), ui_.get());
@@ -64,7 +64,7 @@ void AnalysisViewsTest::initTestCase() {
   w.show();
   QVERIFY(QTest::qWaitForWindowExposed(&w));
   auto* date = w.findChild<QComboBox*>(QStringLiteral("DateCombo"));
-  QVERIFY(date && date->count() == 20);
+  QVERIFY(date && date->count() == 12);
   date->setCurrentIndex(0);  // the newest day
   emit date->activated(0);
   QVERIFY(session_->Bench().SelectedListIndex() == 0);
