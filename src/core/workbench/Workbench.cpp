@@ -246,7 +246,7 @@ void Workbench::LoadDay(std::string_view dayName) {
   Notify(&WorkbenchView::RaceChanged);
 }
 
-void Workbench::OnTodayLoaded() {}
+void Workbench::OnTodayLoaded() { live_.OnTodayLoaded(); }
 
 void Workbench::RunAllRacesAfterLoad() { RunAllRaces(); }
 

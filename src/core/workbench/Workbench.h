@@ -18,6 +18,7 @@
 #include "model/RaceDayModel.h"
 #include "workbench/BetWindowCommands.h"
 #include "workbench/EntryTable.h"
+#include "workbench/LiveDay.h"
 #include "workbench/MainGrids.h"
 #include "app/Ports.h"
 #include "workbench/RaceSelection.h"
@@ -205,6 +206,9 @@ class Workbench {
   Clock& GetClock() { return clock_; }
   JVLink& JV() { return jv_; }
   Desktop& GetDesktop() { return desktop_; }
+  // The real-time commands and timers of a race day.
+  LiveDay& Live() { return live_; }
+  const LiveDay& Live() const { return live_; }
   // The bet window and the candidate-settings dialog.
   BetWindowCommands& Bets() { return bets_; }
   const BetWindowCommands& Bets() const { return bets_; }
@@ -215,8 +219,7 @@ class Workbench {
   void Notify(void (WorkbenchView::*what)());
   RaceDayModel& EnsureDay();
   std::string TodayName() const;
-  // Today's day was loaded: the real-time part (開催読込: today's start-time changes and
-  // results) starts here once it is built.
+  // Today's day was loaded: today's start-time changes fetched and applied at once.
   void OnTodayLoaded();
   // The option "AllRace"/"ExecComp" is on after a load: the all-race comparison of the day.
   void RunAllRacesAfterLoad();
@@ -254,6 +257,7 @@ class Workbench {
   bool windowEnabled_ = true;
   EntrySort entrySort_ = EntrySort::HorseNo;
   BetWindowCommands bets_{*this};
+  LiveDay live_{*this};
 };
 
 }  // namespace kv
