@@ -81,4 +81,9 @@ int CmdUnprocessed(CliContext& ctx);  // AnalyseCommands.cpp
 int CmdBets(CliContext& ctx);  // BetsCommands.cpp
 int CmdVote(CliContext& ctx);  // BetsCommands.cpp
 
+int CmdOdds(CliContext& ctx);     // LiveCommands.cpp
+int CmdResults(CliContext& ctx);  // LiveCommands.cpp
+int CmdChanges(CliContext& ctx);  // LiveCommands.cpp
+int CmdLive(CliContext& ctx);     // LiveCommands.cpp
+
 }  // namespace kv::cli

@@ -39,6 +39,13 @@ const std::array kCommands = {
                "as bets, then write that bet type's vote file into the plug-in's kaime folder (the plug-in "
                "is not started)",
                CmdVote},
+    CliCommand{"odds", "DAY N", "fetch the N-th race's real-time odds and print its win/place table", CmdOdds},
+    CliCommand{"results", "DAY", "fetch the day's real-time results and import the payouts", CmdResults},
+    CliCommand{"changes", "DAY", "fetch the day's change information and apply the start-time changes", CmdChanges},
+    CliCommand{"live", "DAY [--until HH:MM] [--speed N] [--clock HH:MM]",
+               "run the race-day timers headless on a clock (from now or --clock, until 18:00 or --until, "
+               "N times faster) and print each fetch, result and change as one line",
+               CmdLive},
 };
 
 // Layout of a command's entry: the description starts in column kSummaryColumn (on the next line

@@ -32,6 +32,26 @@ bool ParseGuiOptions(const QStringList& args, GuiOptions& out, QString& error) {
       out.home = fs::path(dir.toStdString());
     } else if (a == QLatin1String("--demo")) {
       out.demo = true;
+    } else if (a == QLatin1String("--clock")) {
+      const QStringList hm = i + 1 < args.size() ? args[i + 1].split(QLatin1Char(':')) : QStringList{};
+      bool okH = false, okM = false;
+      const int h = hm.size() == 2 ? hm[0].toInt(&okH) : -1;
+      const int m = hm.size() == 2 ? hm[1].toInt(&okM) : -1;
+      if (!okH || !okM || h < 0 || h > 23 || m < 0 || m > 59) {
+        error = QStringLiteral("--clock needs a time of day as HH:MM");
+        return false;
+      }
+      out.clock.startMinutes = h * 60 + m;
+      ++i;
+    } else if (a == QLatin1String("--speed")) {
+      bool ok = false;
+      const double speed = i + 1 < args.size() ? args[i + 1].toDouble(&ok) : 0.0;
+      if (!ok || speed <= 0 || speed > 10000) {
+        error = QStringLiteral("--speed needs a factor above 0 (at most 10000)");
+        return false;
+      }
+      out.clock.speed = speed;
+      ++i;
     } else {
       error = QStringLiteral("unknown argument: ") + a;
       return false;
@@ -59,11 +79,22 @@ bool WriteDemoFeed(const DemoFeedRequest& request, std::string& error) {
                            error);
 }
 
-GuiSession::GuiSession(fs::path progDir, UiPort* ui) : progDir_(std::move(progDir)), ui_(ui ? ui : &qtUi_) {
+GuiSession::GuiSession(fs::path progDir, UiPort* ui, const ClockOptions& clock)
+    : progDir_(std::move(progDir)), ui_(ui ? ui : &qtUi_), clockOptions_(clock) {
+  if (clock.Simulated()) {
+    DateTime start = localClock_.Now();
+    if (clock.startMinutes) {
+      start.hour = *clock.startMinutes / 60;
+      start.minute = *clock.startMinutes % 60;
+      start.second = start.msec = 0;
+    }
+    simulatedClock_ = std::make_unique<SimulatedClock>(localClock_, start, clock.speed);
+    clock_ = simulatedClock_.get();
+  }
   Settings settings(progDir_);
   (void)settings.Load();  // a problem with the file is reported by the workbench's start-up
-  jv_ = MakeFeedJVLink(settings, clock_);
-  wb_ = std::make_unique<Workbench>(progDir_, *ui_, clock_, *jv_, desktop_);
+  jv_ = MakeFeedJVLink(settings, *clock_);
+  wb_ = std::make_unique<Workbench>(progDir_, *ui_, *clock_, *jv_, desktop_);
 }
 
 GuiSession::~GuiSession() {
@@ -77,6 +108,7 @@ bool GuiSession::Start() {
   if (const std::string missing = MissingFeedFolderMessage(wb_->GetSettings()); !missing.empty()) ui_->Warning(missing);
   window_ = std::make_unique<MainWindow>(*wb_, ui_ == &qtUi_ ? &qtUi_ : nullptr);
   window_->PlaceFromSettings();
+  if (clockOptions_.Simulated()) window_->ShowSimulatedClock(clockOptions_.speed);
   return true;
 }
 
@@ -84,7 +116,7 @@ bool GuiSession::SetUpDemo(const DemoFeedWriter& writer) {
   if (!DemoSetUpPending(wb_->GetSettings())) return true;
   wb_->OnShown();  // JV-Link is initialised before the import opens it
   window_->setEnabled(false);
-  const DemoSetUp result = kv::SetUpDemo(wb_->GetSettings(), *ui_, clock_, *jv_, writer);
+  const DemoSetUp result = kv::SetUpDemo(wb_->GetSettings(), *ui_, *clock_, *jv_, writer);
   window_->setEnabled(true);
   if (result != DemoSetUp::Done) return false;
   wb_->BuildDayList();
@@ -102,7 +134,7 @@ int RunWorkbench(int argc, char** argv) {
   QString error;
   if (!ParseGuiOptions(app.arguments().mid(1), options, error)) {
     QMessageBox::critical(nullptr, QString::fromLatin1(kProgramTitle),
-                          error + QStringLiteral("\n\nkorvane2 [--home DIR | --demo]"));
+                          error + QStringLiteral("\n\nkorvane2 [--home DIR | --demo] [--clock HH:MM] [--speed N]"));
     return 2;
   }
   fs::path prog = options.demo ? DemoProgramFolder() : ChooseProgramFolder(options.home);
@@ -110,7 +142,7 @@ int RunWorkbench(int argc, char** argv) {
     QtUiPort ui;
     if (!PrepareDemo(prog, ui)) return 1;
   }
-  GuiSession session(prog);
+  GuiSession session(prog, nullptr, options.clock);
   if (!session.Start()) return 1;
   session.Window().show();
   // The demo's feed is written and imported once the window is on the screen.

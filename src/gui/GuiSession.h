@@ -8,6 +8,7 @@
 
 #include "QtPorts.h"
 #include "app/LocalClock.h"
+#include "app/SimulatedClock.h"
 #include "workbench/Demo.h"
 #include "workbench/Workbench.h"
 
@@ -15,9 +16,18 @@ namespace kv::gui {
 
 class MainWindow;
 
+// The clock the workbench runs on when it is simulated: today at a chosen time, running a
+// number of times faster than the computer's clock.
+struct ClockOptions {
+  std::optional<int> startMinutes;  // --clock HH:MM: minutes after midnight of today
+  double speed = 1.0;               // --speed N
+  bool Simulated() const { return startMinutes.has_value() || speed != 1.0; }
+};
+
 struct GuiOptions {
   std::optional<fs::path> home;  // --home DIR
   bool demo = false;             // --demo
+  ClockOptions clock;            // --clock HH:MM, --speed N
 };
 
 // Parses the program's arguments (without the program name). False with a message on a
@@ -38,7 +48,8 @@ bool WriteDemoFeed(const DemoFeedRequest& request, std::string& error);
 class GuiSession {
  public:
   // ui: the port for messages; null uses the Qt message boxes and the window's status bar.
-  explicit GuiSession(fs::path progDir, UiPort* ui = nullptr);
+  // clock: a simulated clock for the whole session (the JV-Link feed and every timer follow it).
+  explicit GuiSession(fs::path progDir, UiPort* ui = nullptr, const ClockOptions& clock = {});
   ~GuiSession();
 
   // The start-up: JV-Link presence check, the workbench's start-up steps, the main window placed
@@ -58,7 +69,10 @@ class GuiSession {
   fs::path progDir_;
   QtUiPort qtUi_;
   UiPort* ui_;
-  LocalClock clock_;
+  LocalClock localClock_;
+  ClockOptions clockOptions_;
+  std::unique_ptr<SimulatedClock> simulatedClock_;
+  Clock* clock_ = &localClock_;
   QtDesktop desktop_;
   std::unique_ptr<JVLink> jv_;
   std::unique_ptr<Workbench> wb_;

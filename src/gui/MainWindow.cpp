@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -106,6 +108,7 @@ MainWindow::MainWindow(Workbench& wb, QtUiPort* ui, QWidget* parent) : QMainWind
   if (ui) ui->Attach(this, statusBar());
 
   ConnectRaceDay();
+  StartLiveTimers();
   // The bet window lives from start to exit, hidden until 買い目画面.
   kaimeForm_ = new KaimeForm(wb_, this);
   wb_.SetView(this);
@@ -116,6 +119,48 @@ MainWindow::MainWindow(Workbench& wb, QtUiPort* ui, QWidget* parent) : QMainWind
 }
 
 MainWindow::~MainWindow() { wb_.SetView(nullptr); }
+
+void MainWindow::StartLiveTimers() {
+  liveTimers_ = std::make_unique<LiveTimers>(wb_, wb_.GetClock());
+  liveTimer_ = new QTimer(this);
+  liveTimer_->setObjectName(QStringLiteral("LiveTimer"));
+  // A few ticks per clock second: the timers themselves count clock seconds and minutes.
+  liveTimer_->setInterval(250);
+  connect(liveTimer_, &QTimer::timeout, this, &MainWindow::OnLiveTick);
+  liveTimer_->start();
+}
+
+void MainWindow::ShowSimulatedClock(double speed) {
+  const QString factor = speed == static_cast<int>(speed) ? QString::number(static_cast<int>(speed)) : QString::number(speed);
+  setWindowTitle(QString::fromLatin1(kProgramTitle) + QStringLiteral("  [模擬時計 ×") + factor + QStringLiteral("]"));
+  if (!clockLabel_) {
+    clockLabel_ = new QLabel(this);
+    clockLabel_->setObjectName(QStringLiteral("SimulatedClockLabel"));
+    statusBar()->addPermanentWidget(clockLabel_);
+  }
+  // Faster clocks need more ticks per real second to meet every clock second.
+  liveTimer_->setInterval(std::clamp(static_cast<int>(250 / speed), 10, 250));
+  OnLiveTick();
+}
+
+void MainWindow::OnLiveTick() {
+  liveTimers_->Tick();
+  if (auto* remain = findChild<QLabel*>(QStringLiteral("RemainTimeLabel")); remain && wb_.RemainTimeLabelVisible()) {
+    const QString text = Q(wb_.Live().RemainTimeText());
+    if (remain->text() != text) remain->setText(text);
+  }
+  if (resultsButton_) resultsButton_->setEnabled(wb_.Live().ResultsButtonEnabled());
+  if (clockLabel_) {
+    const DateTime t = wb_.GetClock().Now();
+    clockLabel_->setText(QStringLiteral("模擬時計 %1/%2/%3 %4:%5:%6")
+                             .arg(t.year)
+                             .arg(t.month, 2, 10, QLatin1Char('0'))
+                             .arg(t.day, 2, 10, QLatin1Char('0'))
+                             .arg(t.hour, 2, 10, QLatin1Char('0'))
+                             .arg(t.minute, 2, 10, QLatin1Char('0'))
+                             .arg(t.second, 2, 10, QLatin1Char('0')));
+  }
+}
 
 QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& text, const QString& hint) {
   QAction* a = menu->addAction(text);
@@ -214,6 +259,28 @@ QWidget* MainWindow::BuildButtonBar() {
   // The dialog may have stored new days: the day list is rebuilt (date box and race list emptied).
   connect(jvImport, &QPushButton::clicked, this, [this] { RunImportDialog(wb_, this, [this] { wb_.BuildDayList(); }); });
   h->addWidget(jvImport);
+  // The race day live: the selected race's current odds, the day's results, the next race.
+  auto* odds = new QPushButton(QStringLiteral("速報ｵｯｽﾞ"), bar);
+  odds->setObjectName(QStringLiteral("OddsFetchButton"));
+  odds->setToolTip(QStringLiteral("速報オッズを取得します"));
+  odds->setStatusTip(QStringLiteral("速報オッズを取得します"));
+  connect(odds, &QPushButton::clicked, this, [this] { wb_.Live().FetchSelectedRaceOdds(); });
+  h->addWidget(odds);
+  resultsButton_ = new QPushButton(QStringLiteral("結果情報"), bar);
+  resultsButton_->setObjectName(QStringLiteral("ResultsFetchButton"));
+  resultsButton_->setToolTip(QStringLiteral("レース結果データを取得します"));
+  resultsButton_->setStatusTip(QStringLiteral("レース結果データを取得します"));
+  connect(resultsButton_, &QPushButton::clicked, this, [this] {
+    resultsButton_->setEnabled(false);
+    wb_.Live().FetchResults();
+    resultsButton_->setEnabled(wb_.Live().ResultsButtonEnabled());
+  });
+  h->addWidget(resultsButton_);
+  auto* next = new QPushButton(QStringLiteral("直前ﾚｰｽ"), bar);
+  next->setObjectName(QStringLiteral("NextRaceButton"));
+  next->setStatusTip(QStringLiteral("次に発走するレースを選択します"));
+  connect(next, &QPushButton::clicked, this, [this] { wb_.Live().SelectNextRace(); });
+  h->addWidget(next);
   h->addStretch(1);
   auto* allRaces = new QPushButton(QStringLiteral("全ﾚｰｽ比較"), bar);
   allRaces->setObjectName(QStringLiteral("AllRaceButton"));

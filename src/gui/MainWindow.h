@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <array>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "workbench/Workbench.h"
@@ -17,6 +18,7 @@ class QListWidget;
 class QButtonGroup;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace kv::gui {
 
@@ -33,6 +35,9 @@ class MainWindow : public QMainWindow, public WorkbenchView {
 
   // Places the window as saved in the settings (called after Workbench::Start).
   void PlaceFromSettings();
+
+  // The clock is simulated (korvane2 --clock): the title says so and the status bar shows its time.
+  void ShowSimulatedClock(double speed);
 
   QAction* OptionAction(OptionCheck o) const;
   QAction* FindAction(const QString& objectName) const;
@@ -64,6 +69,9 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   void ConnectRaceDay();
   QWidget* WithMarkButtons(QWidget* grid);
   void BuildResultsPage(QWidget* page);
+  // The race day live: the clock-driven timers, the count-down label and the clock's label.
+  void StartLiveTimers();
+  void OnLiveTick();
 
   Workbench& wb_;
   QButtonGroup* sortButtons_ = nullptr;
@@ -85,6 +93,10 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   GridView* ktMatrixGrid_ = nullptr;
   GridView* verificationGrid_ = nullptr;
   KaimeForm* kaimeForm_ = nullptr;  // the bet window 買い目表
+  std::unique_ptr<LiveTimers> liveTimers_;
+  QTimer* liveTimer_ = nullptr;
+  QPushButton* resultsButton_ = nullptr;
+  QLabel* clockLabel_ = nullptr;  // the simulated clock's time in the status bar
   // Results tab: per bet type, one line of three labels (result, popularity, payout) per entry.
   std::vector<std::vector<std::array<QLabel*, 3>>> resultLabels_;
 };

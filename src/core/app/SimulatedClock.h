@@ -24,4 +24,16 @@ class SimulatedClock : public Clock {
   double speed_;
 };
 
+// A clock that shows the moment it was last set to: a run that steps through a day itself (the
+// command line's live run) moves it.
+class ManualClock : public Clock {
+ public:
+  explicit ManualClock(const DateTime& start) : now_(start) {}
+  DateTime Now() const override { return now_; }
+  void Set(const DateTime& t) { now_ = t; }
+
+ private:
+  DateTime now_;
+};
+
 }  // namespace kv

@@ -68,7 +68,7 @@ std::string RaceKeyLabel(std::string_view raceKey);
 OddsFetchResult FetchRaceOdds(const RealtimeContext& ctx, std::string_view raceKey, OddsFetchMode mode);
 
 struct ResultsFetchResult {
-  int openCode = 0;
+  int openCode = 0;  // JVRTOpen's result (1: the fetch did not start)
   int readCode = 0;
   int closeCode = 0;
   bool cancelled = false;
@@ -85,7 +85,7 @@ struct ResultsFetchResult {
 ResultsFetchResult FetchDayResults(const RealtimeContext& ctx, std::string_view date);
 
 struct ChangeFetchResult {
-  int openCode = 0;
+  int openCode = 0;  // JVRTOpen's result (1: the fetch did not start)
   int readCode = 0;
   int closeCode = 0;
   bool cancelled = false;

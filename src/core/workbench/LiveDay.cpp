@@ -29,6 +29,9 @@ long long SecondsOf(std::string_view t) {
 
 long long SecondsOf(const DateTime& t) { return t.hour * 3600LL + t.minute * 60LL + t.second; }
 
+// The open code of a fetch that did not start (no race selected, no day, a fetch running).
+constexpr int kNotOpened = 1;
+
 std::string Hhnn(const DateTime& t) { return Fmt("%02d%02d", t.hour, t.minute); }
 
 std::string Yyyymmdd(const DateTime& t) { return Fmt("%04d%02d%02d", t.year, t.month, t.day); }
@@ -282,15 +285,17 @@ std::string LiveDay::RemainTimeText() const {
 
 // --- results and changes ------------------------------------------------------------------------
 
-void LiveDay::FetchResults() {
+ResultsFetchResult LiveDay::FetchResults() {
+  ResultsFetchResult res;
+  res.openCode = kNotOpened;
   RaceDayModel* day = wb_.Day();
-  if (!day || wb_.SelectedListIndex() < 0 || wb_.LoadedDayName().empty()) return;
-  if (!resultsEnabled_) return;  // the fetch is running (a timer fired during its read loop)
+  if (!day || wb_.SelectedListIndex() < 0 || wb_.LoadedDayName().empty()) return res;
+  if (!resultsEnabled_) return res;  // the fetch is running (a timer fired during its read loop)
   resultsEnabled_ = false;
   wb_.Ui().BusyCursor(true);
   const std::string date(Fld(day->Race(0), kHdr_Date));
   if (ParseLong(date) > 0) {
-    const ResultsFetchResult res = FetchDayResults(Context(), date);
+    res = FetchDayResults(Context(), date);
     wb_.ImportPayouts();
     int payouts = 0;
     for (int r = 0; r < kMaxRaces; ++r) payouts += !day->IsRaceSlotEmpty(r) && !IsBlank(Fld(day->Payout(r), kHdr_Year));
@@ -299,6 +304,7 @@ void LiveDay::FetchResults() {
   }
   wb_.Ui().BusyCursor(false);
   resultsEnabled_ = true;
+  return res;
 }
 
 void LiveDay::OnResultsTimer() {
@@ -321,31 +327,34 @@ void LiveDay::OnChangeInfoTimer() {
   }
 }
 
-void LiveDay::FetchChangeInfo() {
+ChangeFetchResult LiveDay::FetchChangeInfo() {
+  ChangeFetchResult res;
+  res.openCode = kNotOpened;
   RaceDayModel* day = wb_.Day();
-  if (!day || wb_.LoadedDayName().empty()) return;
+  if (!day || wb_.LoadedDayName().empty()) return res;
   const std::string date(Fld(day->Race(0), kHdr_Date));
-  if (ParseLong(date) <= 0) return;
+  if (ParseLong(date) <= 0) return res;
   std::string raceLabel;
   if (wb_.SelectedListIndex() >= 0) raceLabel = RaceKeyLabel(Fld(day->Race(day->SelectedRace), kHdr_RaceKey));
-  if (changeRunning_) return;
+  if (changeRunning_) return res;
   changeRunning_ = true;
-  const ChangeFetchResult res = kv::FetchChangeInfo(Context(), date, raceLabel, silent_);
+  res = kv::FetchChangeInfo(Context(), date, raceLabel, silent_);
   changeRunning_ = false;
   if (!res.ok()) Event(J("変更情報 失敗"));
   ApplyChanges();
+  return res;
 }
 
-void LiveDay::ApplyChanges() {
+ChangeApplication LiveDay::ApplyChanges() {
   RaceDayModel* day = wb_.Day();
-  if (!day || wb_.LoadedDayName().empty()) return;
+  if (!day || wb_.LoadedDayName().empty()) return {};
   const Settings& s = wb_.GetSettings();
   const ChangeApplication res = ApplyStartTimeChanges(
       *day, wb_.ProgDir(), wb_.LoadedDayName(), ChangeMarkerThreshold(wb_.ProgDir(), wb_.LoadedDayName()),
       s.GetInt("Time", "AutoOzGet"), s.GetInt("Time", "AutoOzGetSec"), s.GetInt("Time", "AutoTohyoInterval"));
   if (!res.error.empty()) {
     wb_.Ui().Status(res.error);
-    return;
+    return res;
   }
   bool selectedChanged = false;
   for (int slot : res.changedSlots) {
@@ -356,6 +365,7 @@ void LiveDay::ApplyChanges() {
   }
   // The race on screen shows its post time: show it again when that changed.
   if (selectedChanged) wb_.SelectRace(wb_.SelectedListIndex());
+  return res;
 }
 
 void LiveDay::OnTodayLoaded() {

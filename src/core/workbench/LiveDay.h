@@ -77,15 +77,15 @@ class LiveDay {
   std::string RemainTimeText() const;
 
   // --- results and changes --------------------------------------------------------------------
-  // 結果情報: nothing unless a race is selected.
-  void FetchResults();
+  // 結果情報: nothing unless a race is selected (the result then says nothing was opened).
+  ResultsFetchResult FetchResults();
   bool ResultsButtonEnabled() const { return resultsEnabled_; }
   void OnResultsTimer();
   void OnChangeInfoTimer();
   // 変更情報: fetches the change information and applies it.
-  void FetchChangeInfo();
+  ChangeFetchResult FetchChangeInfo();
   // 開催読込.
-  void ApplyChanges();
+  ChangeApplication ApplyChanges();
   // The loaded day is today: the change information fetched and applied once, without a beep.
   void OnTodayLoaded();
 

@@ -60,8 +60,9 @@ void Workbench::Report(const FileResult& r) {
 
 // --- start-up ---------------------------------------------------------------------------------
 
-bool Workbench::Start() {
-  StartedProgram started = StartProgram(progDir_, clock_);
+bool Workbench::Start() { return Start(StartProgram(progDir_, clock_)); }
+
+bool Workbench::Start(StartedProgram started) {
   settings_ = std::move(started.settings);
   folders_ = started.folders;
   for (const std::string& problem : started.problems) ui_.Warning(ToCp932(problem));

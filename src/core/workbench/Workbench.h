@@ -12,6 +12,7 @@
 #include "app/Files.h"
 #include "app/ProgramFolders.h"
 #include "app/Settings.h"
+#include "app/Startup.h"
 #include "jvlink/JVLink.h"
 #include "compare/EntryTableSort.h"
 #include "compare/UnprocessedDays.h"
@@ -85,6 +86,9 @@ class Workbench {
   // with the settings or the log are shown and the program goes on with defaults. False when
   // the program folder or its data folders cannot be created (the reason was shown).
   bool Start();
+  // The same on a program that was started already (the command line starts it before it knows
+  // the command): no second start-up lines in the error log.
+  bool Start(StartedProgram started);
   // When the window is first shown: JV-Link initialisation and version check (once).
   void OnShown();
 
