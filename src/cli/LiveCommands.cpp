@@ -82,20 +82,15 @@ void PrintWinPlaceTable(CliContext& ctx, const RaceDayModel& day, int slot, cons
 }  // namespace
 
 int CmdOdds(CliContext& ctx) {
-  if (ctx.args.size() != 2 || !IsDigits(ctx.args[1])) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (ctx.args.size() != 2 || !IsDigits(ctx.args[1])) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;
   LocalClock clock;
   CliWorkbench c(ctx, clock);
   if (!c.Load(ctx, dayName)) return kExitFailed;
   const int n = ParseInt(ctx.args[1]);
-  if (n < 1 || n > static_cast<int>(c.wb->RaceList().size())) {
-    ctx.err << "korvane2-cli: the day has " << c.wb->RaceList().size() << " races; no race " << ctx.args[1] << '\n';
-    return kExitUsage;
-  }
+  if (n < 1 || n > static_cast<int>(c.wb->RaceList().size()))
+    return UsageError(ctx, "the day has " + std::to_string(c.wb->RaceList().size()) + " races; no race " + ctx.args[1]);
   c.wb->SelectRace(n - 1);
   const int slot = c.wb->RaceSlots()[static_cast<size_t>(n - 1)];
   const OddsFetchResult res = c.wb->Live().FetchRaceOdds(slot, OddsFetchMode::Manual);
@@ -104,10 +99,7 @@ int CmdOdds(CliContext& ctx) {
 }
 
 int CmdResults(CliContext& ctx) {
-  if (ctx.args.size() != 1) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (ctx.args.size() != 1) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;
   LocalClock clock;
@@ -125,10 +117,7 @@ int CmdResults(CliContext& ctx) {
 }
 
 int CmdChanges(CliContext& ctx) {
-  if (ctx.args.size() != 1) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (ctx.args.size() != 1) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;
   LocalClock clock;
@@ -148,10 +137,7 @@ int CmdChanges(CliContext& ctx) {
 }
 
 int CmdLive(CliContext& ctx) {
-  if (ctx.args.empty()) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (ctx.args.empty()) return UsageError(ctx);
   std::optional<int> until, start;
   double speed = 1.0;
   for (size_t i = 1; i < ctx.args.size(); ++i) {
@@ -159,10 +145,7 @@ int CmdLive(CliContext& ctx) {
     const bool hasValue = i + 1 < ctx.args.size();
     if ((a == "--until" || a == "--clock") && hasValue) {
       const std::optional<int> t = ParseHhMm(ctx.args[++i]);
-      if (!t) {
-        ctx.err << "korvane2-cli: " << a << " needs a time of day as HH:MM\n";
-        return kExitUsage;
-      }
+      if (!t) return UsageError(ctx, a + " needs a time of day as HH:MM");
       (a == "--until" ? until : start) = t;
     } else if (a == "--speed" && hasValue) {
       try {
@@ -170,14 +153,8 @@ int CmdLive(CliContext& ctx) {
       } catch (...) {
         speed = 0;
       }
-      if (!(speed > 0)) {
-        ctx.err << "korvane2-cli: --speed needs a factor above 0\n";
-        return kExitUsage;
-      }
-    } else {
-      ctx.err << UsageText();
-      return kExitUsage;
-    }
+      if (!(speed > 0)) return UsageError(ctx, "--speed needs a factor above 0");
+    } else return UsageError(ctx);
   }
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;
@@ -197,10 +174,7 @@ int CmdLive(CliContext& ctx) {
   end.hour = endMinutes / 60;
   end.minute = endMinutes % 60;
   end.second = 0;
-  if (EpochMs(end) <= EpochMs(t)) {
-    ctx.err << "korvane2-cli: --until lies before the clock's start\n";
-    return kExitUsage;
-  }
+  if (EpochMs(end) <= EpochMs(t)) return UsageError(ctx, "--until lies before the clock's start");
   ManualClock clock(t);
   CliWorkbench c(ctx, clock);
   if (!c.Load(ctx, dayName)) return kExitFailed;
