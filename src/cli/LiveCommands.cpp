@@ -21,6 +21,7 @@
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"
+#include "vocab/KeibaFunc.h"
 #include "workbench/FeedJVLink.h"
 #include "workbench/LiveDay.h"
 #include "workbench/Workbench.h"
@@ -72,7 +73,7 @@ void PrintWinPlaceTable(CliContext& ctx, const RaceDayModel& day, int slot, cons
   ctx.out << "馬番\t馬名\t単勝\t人気\t複勝\t人気\n";
   for (int k = 0; k < day.RunnerCount(slot); ++k) {
     const std::string_view se = day.Entry(slot, k);
-    ctx.out << Fmt("%2d", k + 1) << '\t' << ToUtf8(Trim(Fld(se, kSE_HorseName))) << '\t'
+    ctx.out << Fmt("%2d", k + 1) << '\t' << ToUtf8(Trim(RemoveFullBlanks(Fld(se, kSE_HorseName)))) << '\t'
             << OddsText(out.WinOdds[k], "%.1f") << '\t' << out.WinPopularity[k] << '\t'
             << OddsText(out.PlaceOddsMin[k], "%.1f") << '-' << OddsText(out.PlaceOddsMax[k], "%.1f") << '\t'
             << out.PlacePopularityMin[k] << '\n';

@@ -299,7 +299,8 @@ ResultsFetchResult LiveDay::FetchResults() {
     wb_.ImportPayouts();
     int payouts = 0;
     for (int r = 0; r < kMaxRaces; ++r) payouts += !day->IsRaceSlotEmpty(r) && !IsBlank(Fld(day->Payout(r), kHdr_Year));
-    Event(J("結果情報 ") + (res.ok() ? Fmt("%d", res.stored) + J("件") : J("失敗")) + J(" 払戻") +
+    const std::string outcome = res.openCode == -1 ? J("未発表") : res.ok() ? Fmt("%d", res.stored) + J("件") : J("失敗");
+    Event(J("結果情報 ") + outcome + J(" 払戻") +
           Fmt("%d", payouts) + J("ﾚｰｽ"));
   }
   wb_.Ui().BusyCursor(false);
