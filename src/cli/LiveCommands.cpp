@@ -177,12 +177,12 @@ int CmdLive(CliContext& ctx) {
   end.second = 0;
   if (EpochMs(end) <= EpochMs(t)) return UsageError(ctx, "--until lies before the clock's start");
   ManualClock clock(t);
+  ctx.out << Fmt("%02d:%02d:%02d", t.hour, t.minute, t.second) << " 開始 " << ToUtf8(dayName) << " ×" << speed
+          << std::endl;
   CliWorkbench c(ctx, clock);
   if (!c.Load(ctx, dayName)) return kExitFailed;
   if (c.wb->LoadedDayName() != DayNameFromDate(Fmt("%04d%02d%02d", t.year, t.month, t.day)))
     ctx.err << "korvane2-cli: the day is not the clock's day: the timers fetch nothing\n";
-  ctx.out << Fmt("%02d:%02d:%02d", t.hour, t.minute, t.second) << " 開始 " << ToUtf8(dayName) << " ×" << speed
-          << std::endl;
 
   LiveTimers timers(*c.wb, clock);
   const auto realStart = std::chrono::steady_clock::now();

@@ -174,7 +174,9 @@ ChangeFetchResult FetchChangeInfo(const RealtimeContext& ctx, std::string_view d
   ctx.ui.ProcessMessages();
   bool failed = false;
   res.openCode = ctx.jv.JVRTOpen("0B14", std::string(date));
-  if (res.openCode != 0) {
+  if (res.openCode == kNothingNewer) {
+    // No change announced yet: nothing to store and nothing to report.
+  } else if (res.openCode != 0) {
     ctx.ui.Beep();
     ctx.ui.Status(std::string(raceLabel) + J("R:開催速報データ取得エラー：") + JVResultMessage("JVRTOpen", res.openCode));
     failed = true;

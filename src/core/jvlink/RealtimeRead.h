@@ -97,7 +97,8 @@ struct ChangeFetchResult {
 // Fetches the day's change information (date: 8 digits) into "CHG/<day>.TC": status line
 // "開催速報データ取得中", JVRTOpen("0B14", date), the change read loop storing TC records, then
 // the status line cleared and JVClose (a beep when it succeeded, unless silent). Failures are
-// shown on the status line only; a failed fetch leaves its message there. raceLabel names the
+// shown on the status line only; a failed fetch leaves its message there. An open answering -1
+// (no change announced yet) is no failure. raceLabel names the
 // selected race in the open failure ("<race>R:開催速報データ取得エラー：" + message).
 ChangeFetchResult FetchChangeInfo(const RealtimeContext& ctx, std::string_view date, std::string_view raceLabel,
                                   bool silent);

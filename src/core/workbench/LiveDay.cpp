@@ -341,7 +341,7 @@ ChangeFetchResult LiveDay::FetchChangeInfo() {
   changeRunning_ = true;
   res = kv::FetchChangeInfo(Context(), date, raceLabel, silent_);
   changeRunning_ = false;
-  if (!res.ok()) Event(J("変更情報 失敗"));
+  if (!res.ok() && res.openCode != -1) Event(J("変更情報 失敗"));
   ApplyChanges();
   return res;
 }

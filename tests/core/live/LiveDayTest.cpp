@@ -310,6 +310,10 @@ TEST(StartTimeChanges, StoredAppliedToTheRaceFileTheModelAndTheFetchTimes) {
   b.wb.Live().FetchChangeInfo();
   EXPECT_EQ(ToUtf8(b.ui.status), "東京 1R:開催速報データ取得エラー：サーバーがメンテナンス中です。(-504)");
   EXPECT_TRUE(b.ErrorLines().empty());
+  // Nothing announced yet is no failure.
+  b.jv.rtOpenCodes = {-1};
+  b.wb.Live().FetchChangeInfo();
+  EXPECT_EQ(b.ui.status, "");
 }
 
 TEST(StartTimeChanges, MarkerThresholdAndTheFirstThirtySixRecords) {
