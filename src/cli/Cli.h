@@ -86,4 +86,7 @@ int CmdResults(CliContext& ctx);  // LiveCommands.cpp
 int CmdChanges(CliContext& ctx);  // LiveCommands.cpp
 int CmdLive(CliContext& ctx);     // LiveCommands.cpp
 
+int CmdCompare(CliContext& ctx);  // ViewCommands.cpp
+int CmdKt(CliContext& ctx);       // ViewCommands.cpp
+
 }  // namespace kv::cli

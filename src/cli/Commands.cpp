@@ -46,6 +46,14 @@ const std::array kCommands = {
                "run the race-day timers headless on a clock (from now or --clock, until 18:00 or --until, "
                "N times faster) and print each fetch, result and change as one line",
                CmdLive},
+    CliCommand{"compare", "DAY N A B [--direct]",
+               "the two-horse comparison of horses A and B of the day's N-th race over the data span (with "
+               "--direct: the races in which they met), its rows tab-separated, then the counter and the points",
+               CmdCompare},
+    CliCommand{"kt", "DAY N",
+               "the KT analysis of the day's N-th race: the adopted comparison of every pair, then the matrix "
+               "of the horses' advantages in seconds",
+               CmdKt},
 };
 
 // Layout of a command's entry: the description starts in column kSummaryColumn (on the next line

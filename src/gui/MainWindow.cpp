@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ComparisonPages.h"
 #include "DrawnCellDelegate.h"
 #include "FrozenColumnView.h"
 #include "GridView.h"
@@ -96,7 +97,9 @@ MainWindow::MainWindow(Workbench& wb, QtUiPort* ui, QWidget* parent) : QMainWind
   statusRow->addWidget(compareStatus_, 1);
   av->addLayout(statusRow);
   av->addWidget(BuildSortGroup());
-  av->addWidget(BuildAnalysisTabs(), 1);
+  QWidget* analysisTabs = BuildAnalysisTabs();
+  av->addWidget(comparisons_->BuildCompareBar(analysisArea_));
+  av->addWidget(analysisTabs, 1);
   split->addWidget(raceListPanel_);
   split->addWidget(analysisArea_);
   split->setStretchFactor(0, 0);
@@ -401,19 +404,12 @@ QWidget* MainWindow::BuildAnalysisTabs() {
       detailEntry));
   tabs_->addTab(detailEntryGrid_, QStringLiteral("出馬表(詳細)"));
 
-  twoHorseGrid_ = new GridView(tabs_);
-  twoHorseGrid_->setObjectName(QStringLiteral("TwoHorseGrid"));
-  tabs_->addTab(twoHorseGrid_, QStringLiteral("２頭比較"));
-
-  auto* ktPage = new QSplitter(Qt::Vertical, tabs_);
-  ktPage->setObjectName(QStringLiteral("KtPage"));
-  ktDataGrid_ = new GridView(ktPage);
-  ktDataGrid_->setObjectName(QStringLiteral("KtDataGrid"));
-  ktMatrixGrid_ = new GridView(ktPage);
-  ktMatrixGrid_->setObjectName(QStringLiteral("KtMatrixGrid"));
-  ktPage->addWidget(ktDataGrid_);
-  ktPage->addWidget(ktMatrixGrid_);
-  tabs_->addTab(ktPage, QStringLiteral("KT専用"));
+  comparisons_ = new ComparisonPages(wb_, tabs_);
+  tabs_->addTab(comparisons_->BuildTwoHorsePage(), QStringLiteral("２頭比較"));
+  tabs_->addTab(comparisons_->BuildKtPage(), QStringLiteral("KT専用"));
+  twoHorseGrid_ = comparisons_->TwoHorseGrid();
+  ktDataGrid_ = comparisons_->KtDataGrid();
+  ktMatrixGrid_ = comparisons_->KtMatrixGrid();
 
   auto* resultsPage = new QWidget(tabs_);
   resultsPage->setObjectName(QStringLiteral("ResultsPage"));
@@ -438,9 +434,7 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   GridLayout winLoss = WinLossLayout();
   winLoss.style = WinLossStyle;
   winLossGrid_->SetGrid(&g.winLoss, winLoss);
-  twoHorseGrid_->SetGrid(&g.twoHorse, PlainGridLayout());
-  ktDataGrid_->SetGrid(&g.ktData, PlainGridLayout());
-  ktMatrixGrid_->SetGrid(&g.ktMatrix, WinLossLayout());
+  comparisons_->AddCompareTableMenus(compareDetailGrid_, winLossGrid_);
   return tabs_;
 }
 
@@ -629,6 +623,7 @@ void MainWindow::RaceChanged() {
     raceList_->setCurrentRow(wb_.SelectedListIndex());
   }
   analysisArea_->setVisible(wb_.AnalysisVisible() || wb_.Day() == nullptr);
+  comparisons_->SyncPicks();
   SyncComparisonControls();
 }
 

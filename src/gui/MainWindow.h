@@ -22,6 +22,7 @@ class QTimer;
 
 namespace kv::gui {
 
+class ComparisonPages;
 class GridView;
 class KaimeForm;
 class QtUiPort;
@@ -92,6 +93,7 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   GridView* ktDataGrid_ = nullptr;
   GridView* ktMatrixGrid_ = nullptr;
   GridView* verificationGrid_ = nullptr;
+  ComparisonPages* comparisons_ = nullptr;  // ２頭比較, KT専用 and the comparison bar
   KaimeForm* kaimeForm_ = nullptr;  // the bet window 買い目表
   std::unique_ptr<LiveTimers> liveTimers_;
   QTimer* liveTimer_ = nullptr;

@@ -369,6 +369,22 @@ TEST(EndToEnd, CommandLineImportsListsAndAnalysesAFeedFromJvsim) {
     for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(list[i], static_cast<int>(i) + 1) << race;
   }
 
+  // The comparison views of the day's 11th race (older horses, all with past runs) from the command line: the grid's heading, one row
+  // per comparison (or 該当ナシ), the counter; the KT analysis's adopted table and matrix.
+  ASSERT_EQ(RunProgram(home + "compare 20240421 11 1 2", out, err), 0) << ReadAll(err);
+  const std::vector<std::string> view = SplitOn(ReadAll(out), '\n');
+  ASSERT_GE(view.size(), 4u);
+  EXPECT_EQ(SplitOn(view[0], '\t').size(), 31u);
+  EXPECT_EQ(SplitOn(view[0], '\t')[0], "開催日");
+  EXPECT_EQ(view[view.size() - 3].rfind("該当数：", 0), 0u) << view[view.size() - 3];
+  EXPECT_EQ(view[view.size() - 2].rfind("A Pt\t", 0), 0u) << view[view.size() - 2];
+  EXPECT_EQ(RunProgram(home + "compare 20240421 11 1 2 --direct", out, err), 0) << ReadAll(err);
+  EXPECT_EQ(RunProgram(home + "compare 20240421 11 1 19", out, err), 2);
+  ASSERT_EQ(RunProgram(home + "kt 20240421 11", out, err), 0) << ReadAll(err);
+  const std::string kt = ReadAll(out);
+  EXPECT_EQ(SplitOn(SplitOn(kt, '\n')[0], '\t').size(), 34u);
+  EXPECT_NE(kt.find("\n\n"), std::string::npos) << "an empty line before the matrix";
+
   // While another command holds the program folder, the commands that write it stop at once.
   {
     const FolderLock other = FolderLock::TryLock(prog);

@@ -1,7 +1,9 @@
 #include "compare/TwoHorseComparison.h"
 
+#include <limits>
 #include <vector>
 
+#include "compare/CommonOpponents.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
@@ -10,12 +12,6 @@
 
 namespace kv {
 namespace {
-
-bool HasName(const PastRunRace& r, int name) {
-  for (int e = 0; e < r.runners; ++e)
-    if (r.field[static_cast<size_t>(e)].name == name) return true;
-  return false;
-}
 
 }  // namespace
 
@@ -30,30 +26,17 @@ std::string NormalizeHorseName(std::string_view name) {
 PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB,
                                      int raceDate, int weightA, int weightB) {
   PairCounters c;
-  // B's usable lines: before the race, B placed, and not a race where A and B both ran.
-  std::vector<char> usableB(b.races.size());
-  for (size_t k = 0; k < b.races.size(); ++k) usableB[k] = b.races[k].date < raceDate && b.races[k].finalPos >= 1;
-  if (const auto* withA = b.Find(nameA))
-    for (const PastRunPlace& p : *withA)
-      if (HasName(b.races[static_cast<size_t>(p.line)], nameB)) usableB[static_cast<size_t>(p.line)] = 0;
-
-  for (const PastRunRace& la : a.races) {
-    if (la.date >= raceDate || la.finalPos < 1 || HasName(la, nameB)) continue;
-    for (int e = 0; e < la.runners; ++e) {
-      const PastRunRunner& ca = la.field[static_cast<size_t>(e)];
-      if (ca.name == PastRunCache::kBlankName || ca.name == nameA || ca.name == nameB) continue;
-      const auto* places = b.Find(ca.name);
-      if (!places) continue;
-      for (const PastRunPlace& p : *places) {
-        if (!usableB[static_cast<size_t>(p.line)]) continue;
-        const PastRunRace& lb = b.races[static_cast<size_t>(p.line)];
-        const PastRunRunner& cb = lb.field[static_cast<size_t>(p.entry)];
-        if (la.time == 0 || ca.time == 0 || lb.time == 0 || cb.time == 0) continue;
-        AddComparison(c, MarginHundredths(la.time, ca.time, la.weight, ca.weight, weightA, weightB),
-                      MarginHundredths(lb.time, cb.time, lb.weight, cb.weight, weightB, weightA));
-      }
-    }
-  }
+  // Every race before the analysed one (no lower bound).
+  const DateWindow before{std::numeric_limits<int>::min(), raceDate};
+  ForEachComparison(a, b, nameA, nameB, before, [&](int lineA, int e, int lineB, int f) {
+    const PastRunRace& la = a.races[static_cast<size_t>(lineA)];
+    const PastRunRace& lb = b.races[static_cast<size_t>(lineB)];
+    if (!IsScored(la, e, lb, f)) return;
+    const PastRunRunner& ca = la.field[static_cast<size_t>(e)];
+    const PastRunRunner& cb = lb.field[static_cast<size_t>(f)];
+    AddComparison(c, MarginHundredths(la.time, ca.time, la.weight, ca.weight, weightA, weightB),
+                  MarginHundredths(lb.time, cb.time, lb.weight, cb.weight, weightB, weightA));
+  });
   return c;
 }
 
@@ -61,7 +44,7 @@ int CountMeetings(const PastRunIndex& a, int nameB, int raceDate) {
   if (nameB == PastRunCache::kBlankName) return 0;
   int meetings = 0;
   for (const PastRunRace& la : a.races)
-    if (la.date < raceDate && la.finalPos >= 1 && HasName(la, nameB)) ++meetings;
+    if (la.date < raceDate && la.finalPos >= 1 && FieldHasName(la, nameB)) ++meetings;
   return meetings;
 }
 

@@ -9,6 +9,11 @@ void TextGrid::Resize(int rows, int cols) {
   rows = std::max(rows, 0);
   cols = std::max(cols, 0);
   if (rows == rows_ && cols == cols_) return;
+  if (cols == cols_) {  // rows added or cut at the end: amortised, so a grid can grow row by row
+    cells_.resize(static_cast<size_t>(rows) * static_cast<size_t>(cols));
+    rows_ = rows;
+    return;
+  }
   std::vector<std::string> next(static_cast<size_t>(rows) * static_cast<size_t>(cols));
   int keepRows = std::min(rows, rows_), keepCols = std::min(cols, cols_);
   for (int r = 0; r < keepRows; ++r)

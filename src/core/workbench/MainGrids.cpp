@@ -3,6 +3,8 @@
 #include <array>
 
 #include "compare/CompareTables.h"
+#include "compare/KtAnalysis.h"
+#include "compare/TwoHorseView.h"
 #include "text/Cp932.h"
 #include "workbench/EntryTable.h"
 
@@ -41,8 +43,8 @@ void MainGrids::InitHeadings() {
   SetHeadings(detailEntry, kDetailEntryCols, kDetailHeadings, 5);
   SetHeadings(compareDetail, kCompareDetailCols, kCompareDetailHeadings, kCompareDetailCols);
   winLoss.Resize(1, 1);
-  twoHorse = TextGrid();
-  ktData = TextGrid();
+  ResetTwoHorseGrid(twoHorse);
+  ResetKtDataGrid(ktData);
   ktMatrix.Resize(1, 1);
   verification = TextGrid();
 }
@@ -80,6 +82,31 @@ GridLayout WinLossLayout() {
   l.headerCols = 1;
   l.columnWidths.assign(19, 26);
   l.style = CenteredStyle;
+  return l;
+}
+
+GridLayout TwoHorseLayout() {
+  GridLayout l;
+  // Dates, track and distance, 18-byte names, weights, places, times, margins and marks.
+  l.columnWidths = {80, 56, 130, 36, 24, 52, 130, 36, 24, 52, 40, 40, 40, 32, 32, 6,
+                    80, 56, 130, 36, 24, 52, 130, 36, 24, 52, 40, 40, 40, 32, 32};
+  l.style = TwoHorseCellStyle;
+  return l;
+}
+
+GridLayout KtDataLayout() {
+  GridLayout l = TwoHorseLayout();
+  l.columnWidths.insert(l.columnWidths.end(), {48, 44, 44});
+  l.style = KtDataCellStyle;
+  return l;
+}
+
+GridLayout KtMatrixLayout() {
+  GridLayout l;
+  l.headerCols = 1;
+  l.columnWidths.assign(19, 40);
+  l.columnWidths[0] = 26;
+  l.style = KtMatrixCellStyle;
   return l;
 }
 

@@ -30,6 +30,9 @@ GridLayout EntryTableLayout();
 GridLayout DetailEntryLayout();
 GridLayout CompareDetailLayout();
 GridLayout WinLossLayout();
+GridLayout TwoHorseLayout();
+GridLayout KtDataLayout();
+GridLayout KtMatrixLayout();
 GridLayout PlainGridLayout();
 
 // The heading row's colour: silver.

@@ -319,14 +319,8 @@ void Workbench::SelectRace(int listIndex) {
   }
   g.compareDetail.ClearRows(1);
   g.compareDetail.SetRowCount(2);
-  g.ktData.ClearRows(1);
-  g.ktData.SetRowCount(2);
-  g.ktMatrix.Resize(n + 1, n + 1);
-  g.ktMatrix.Clear();
-  for (int h = 1; h <= n; ++h) {
-    g.ktMatrix.Set(0, h, Fmt("%2d", h));
-    g.ktMatrix.Set(h, 0, Fmt("%2d", h));
-  }
+  ResetKtDataGrid(g.ktData);
+  ResetKtMatrix(g.ktMatrix, n);
   FillPastRunHeadings(g.detailEntry, day, r);
 
   day.SelectedRace = r;
@@ -363,6 +357,11 @@ void Workbench::ImportPayouts() {
 void Workbench::StepRace(int position) {
   if (raceList_.empty()) return;
   SelectRace(std::clamp(position, 0, static_cast<int>(raceList_.size()) - 1));
+}
+
+void Workbench::ClearCompareHorses() {
+  comparePick_.Clear();
+  Notify(&WorkbenchView::RaceChanged);
 }
 
 void Workbench::CopyEntryTable() { desktop_.SetClipboard(EntryTableCopyText(grids_.entry, header_)); }

@@ -18,6 +18,7 @@
 #include "compare/UnprocessedDays.h"
 #include "model/RaceDayModel.h"
 #include "workbench/BetWindowCommands.h"
+#include "workbench/ComparisonViews.h"
 #include "workbench/EntryTable.h"
 #include "workbench/LiveDay.h"
 #include "workbench/MainGrids.h"
@@ -172,6 +173,8 @@ class Workbench {
   const ResultsTab& Results() const { return results_; }
   const std::string& CompareStatus() const { return compareStatus_; }
   const ComparePick& CompareHorses() const { return comparePick_; }
+  // クリア of the comparison views: both picked horses emptied.
+  void ClearCompareHorses();
   bool AnalysisVisible() const { return analysisVisible_; }
   bool RemainTimeLabelVisible() const { return remainTimeVisible_; }
   // The up-down control: maximum (races - 1) and position.
@@ -215,6 +218,8 @@ class Workbench {
   const LiveDay& Live() const { return live_; }
   // The bet window and the candidate-settings dialog.
   BetWindowCommands& Bets() { return bets_; }
+  // The two-horse comparison view, the KT analysis and the copies of the comparison grids.
+  ComparisonViews& Views() { return views_; }
   const BetWindowCommands& Bets() const { return bets_; }
 
  private:
@@ -262,6 +267,7 @@ class Workbench {
   EntrySort entrySort_ = EntrySort::HorseNo;
   BetWindowCommands bets_{*this};
   LiveDay live_{*this};
+  ComparisonViews views_{*this};
 };
 
 }  // namespace kv
