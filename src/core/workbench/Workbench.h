@@ -22,6 +22,7 @@
 #include "workbench/EntryTable.h"
 #include "workbench/LiveDay.h"
 #include "workbench/MainGrids.h"
+#include "workbench/OddsMovement.h"
 #include "app/Ports.h"
 #include "workbench/RaceSelection.h"
 #include "workbench/UserSettingRules.h"
@@ -185,6 +186,15 @@ class Workbench {
   // The change-information timer runs once today's day is loaded.
   bool ChangeInfoTimerEnabled() const { return changeInfoTimer_; }
 
+  // --- odds of the day -------------------------------------------------------------------------
+  // 時系列オッズより取得(&T): the odds of every race of the loaded day from the time-series folder
+  // (Dir/jikeiretu), the summary shown, the odds of every race reloaded and the selected race
+  // shown again.
+  void ImportTimeSeriesOdds();
+  // The オッズ推移 view: the win odds of every runner of the selected race over the day, from the
+  // race's odds history. A note says why when there is nothing to draw.
+  OddsMovement SelectedOddsMovement() const;
+
   // --- comparison -----------------------------------------------------------------------------------
   // The button 全ﾚｰｽ比較: compares, ranks and records every race of the loaded day.
   void RunAllRaces();
@@ -230,6 +240,9 @@ class Workbench {
   std::string TodayName() const;
   // Today's day was loaded: today's start-time changes fetched and applied at once.
   void OnTodayLoaded();
+  // Odds loading for every race slot of the loaded day from the day's odds files (a damaged file
+  // is shown once).
+  void ReloadAllOdds();
   // The option "AllRace"/"ExecComp" is on after a load: the all-race comparison of the day.
   void RunAllRacesAfterLoad();
 
