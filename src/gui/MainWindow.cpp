@@ -32,6 +32,7 @@
 #include "GuiFonts.h"
 #include "ImportDialog.h"
 #include "KaimeForm.h"
+#include "OddsChartPage.h"
 #include "QtPorts.h"
 #include "UserKaimeForm.h"
 #include "UnprocessedDialogs.h"
@@ -183,6 +184,9 @@ void MainWindow::BuildMenus() {
   connect(AddAction(file, QStringLiteral("PayoutImportAction"), QStringLiteral("払戻取込"),
                     QStringLiteral("日別データに届いた払戻を読み込みます")),
           &QAction::triggered, this, [this] { wb_.ImportPayouts(); });
+  connect(AddAction(file, QStringLiteral("TimeSeriesOddsAction"), QStringLiteral("時系列オッズより取得(&T)"),
+                    QStringLiteral("時系列オッズフォルダから当日の全レースのオッズを取り込みます")),
+          &QAction::triggered, this, [this] { wb_.ImportTimeSeriesOdds(); });
   connect(AddAction(file, QStringLiteral("UnprocessedAction"), QStringLiteral("未処理データの読込(&R)"), {}),
           &QAction::triggered, this, [this] { RunUnprocessedDays(wb_, this); });
   connect(AddAction(file, QStringLiteral("ExitAction"), QStringLiteral("終了(&X)"), QStringLiteral("プログラムを終了します")),
@@ -420,6 +424,9 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   verificationGrid_ = verificationPage->Grid();
   tabs_->addTab(verificationPage, QStringLiteral("検証資料"));
 
+  oddsChart_ = new OddsChartPage(wb_, tabs_);
+  tabs_->addTab(oddsChart_, QStringLiteral("オッズ推移"));
+
   // The tab "買い目" stays hidden: the bets live in their own window.
   auto* betsPage = new QWidget(tabs_);
   betsPage->setObjectName(QStringLiteral("BetsPage"));
@@ -625,6 +632,7 @@ void MainWindow::RaceChanged() {
   analysisArea_->setVisible(wb_.AnalysisVisible() || wb_.Day() == nullptr);
   comparisons_->SyncPicks();
   SyncComparisonControls();
+  oddsChart_->Refresh();
 }
 
 void MainWindow::WindowEnabledChanged() { setEnabled(wb_.WindowEnabled()); }

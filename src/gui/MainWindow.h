@@ -25,6 +25,7 @@ namespace kv::gui {
 class ComparisonPages;
 class GridView;
 class KaimeForm;
+class OddsChartPage;
 class QtUiPort;
 
 class MainWindow : public QMainWindow, public WorkbenchView {
@@ -99,6 +100,7 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   QTimer* liveTimer_ = nullptr;
   QPushButton* resultsButton_ = nullptr;
   QLabel* clockLabel_ = nullptr;  // the simulated clock's time in the status bar
+  OddsChartPage* oddsChart_ = nullptr;  // the tab オッズ推移
   // Results tab: per bet type, one line of three labels (result, popularity, payout) per entry.
   std::vector<std::vector<std::array<QLabel*, 3>>> resultLabels_;
 };
