@@ -85,6 +85,7 @@ int CmdOdds(CliContext& ctx);     // LiveCommands.cpp
 int CmdResults(CliContext& ctx);  // LiveCommands.cpp
 int CmdChanges(CliContext& ctx);  // LiveCommands.cpp
 int CmdLive(CliContext& ctx);     // LiveCommands.cpp
+int CmdOddsHistory(CliContext& ctx);  // OddsHistoryCommand.cpp
 
 int CmdCompare(CliContext& ctx);  // ViewCommands.cpp
 int CmdKt(CliContext& ctx);       // ViewCommands.cpp

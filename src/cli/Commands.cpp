@@ -54,6 +54,10 @@ const std::array kCommands = {
                "the KT analysis of the day's N-th race: the adopted comparison of every pair, then the matrix "
                "of the horses' advantages in seconds",
                CmdKt},
+    CliCommand{"odds-history", "DAY N",
+               "print the odds snapshots kept for the day's N-th race (real-time fetches, time-series "
+               "snapshots) as tab-separated lines",
+               CmdOddsHistory},
 };
 
 // Layout of a command's entry: the description starts in column kSummaryColumn (on the next line
