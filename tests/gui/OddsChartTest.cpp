@@ -4,6 +4,7 @@
 // With KORVANE_DEMO_HOME set (an empty or finished demo folder), the second case sets up the demo
 // world there, takes the time-series odds of today's live day and saves the chart of a race as a
 // PNG in KORVANE_SCREENSHOT (default odds-chart.png): a picture to look at, not a CI check.
+// KORVANE_DEMO_RACE picks the race list item (from 1); QTEST_FUNCTION_TIMEOUT may be needed.
 #include <QAction>
 #include <QChart>
 #include <QChartView>
@@ -22,6 +23,7 @@
 #include "OddsChartPage.h"
 #include "app/Files.h"
 #include "jvlink/DayFileStore.h"
+#include "Feed.h"
 #include "text/Cp932.h"
 #include "text/Format.h"
 
@@ -132,7 +134,15 @@ void OddsChartTest::demoChartScreenshot() {
   w.resize(1500, 860);
   w.show();
   QVERIFY(QTest::qWaitForWindowExposed(&w));
-  QVERIFY(session.SetUpDemo());
+  // KORVANE_DEMO_DAYS shortens the demo's history (the live day is the same kind of day).
+  const int days = qEnvironmentVariableIntValue("KORVANE_DEMO_DAYS");
+  QVERIFY(session.SetUpDemo([days](const DemoFeedRequest& request, std::string& error) {
+    const sim::Date today{request.today.year, request.today.month, request.today.day};
+    sim::FeedOptions o = sim::DemoFeedOptions(request.feed.string(), today, request.timeseries.string());
+    if (days > 0) o.from = today.Plus(-days);
+    sim::FeedStats stats;
+    return sim::GenerateFeed(o, stats, error);
+  }));
   auto* date = w.findChild<QComboBox*>(QStringLiteral("DateCombo"));
   date->setCurrentIndex(0);  // newest first: today
   emit date->activated(0);
