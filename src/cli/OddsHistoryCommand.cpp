@@ -15,16 +15,11 @@ namespace kv::cli {
 
 int CmdOddsHistory(CliContext& ctx) {
   const auto& v = ctx.args;
-  if (v.size() != 2) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (v.size() != 2) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, v[0]);
   if (dayName.empty()) return kExitUsage;
-  if (!IsDigits(v[1]) || v[1].size() > 2 || ParseInt(v[1]) < 1) {
-    ctx.err << "korvane2-cli: N is the position of the race in the day's race list, from 1: " << v[1] << '\n';
-    return kExitUsage;
-  }
+  if (!IsDigits(v[1]) || v[1].size() > 2 || ParseInt(v[1]) < 1)
+    return UsageError(ctx, "N is the position of the race in the day's race list, from 1: " + v[1]);
   const fs::path raceFile = DataFilePath(ctx.program.folders.prog, dayName + ".jvRA");
   const RecordFile races = RecordFile::ReadType(raceFile, "RA");
   if (!races.ok()) {
@@ -41,10 +36,7 @@ int CmdOddsHistory(CliContext& ctx) {
       break;
     }
   }
-  if (ra.empty()) {
-    ctx.err << "korvane2-cli: the day has " << position << " races: " << v[1] << '\n';
-    return kExitUsage;
-  }
+  if (ra.empty()) return UsageError(ctx, "the day has " + std::to_string(position) + " races: " + v[1]);
   const HistoryReadResult h = ReadOddsHistory(ctx.program.folders.prog, RaceKey(ra));
   if (!h.error.empty()) {
     ctx.err << "korvane2-cli: " << h.error << '\n';
