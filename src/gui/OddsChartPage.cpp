@@ -2,8 +2,7 @@
 
 #include <QChart>
 #include <QChartView>
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -20,10 +19,13 @@ namespace kv::gui {
 
 namespace {
 
-// A minute of the race day as a moment of today (the axis shows only hh:mm).
-qreal AtMinute(int minute) {
-  const QDateTime t(QDate(2000, 1, 1), QTime(0, 0).addSecs(minute * 60));
-  return static_cast<qreal>(t.toMSecsSinceEpoch());
+// The x axis counts minutes of the race day.
+qreal AtMinute(int minute) { return static_cast<qreal>(minute); }
+
+// A colour per line, spread round the colour wheel so that 18 runners stay apart.
+QColor LineColor(int i, int count) {
+  const int hue = (i * 360 / std::max(count, 1) + (i % 2) * 180 / std::max(count, 1)) % 360;
+  return QColor::fromHsv(hue, 220, i % 2 ? 170 : 215);
 }
 
 QString HourMinute(int minute) {
@@ -70,15 +72,21 @@ void OddsChartPage::Redraw() {
     if (m.postMinute >= 0) first = std::min(first, m.postMinute), last = std::max(last, m.postMinute);
     first -= 5, last += 5;
 
-    auto* x = new QDateTimeAxis(chart);
-    x->setFormat(QStringLiteral("hh:mm"));
+    // Ticks on whole quarters, halves or hours of the clock, about ten across the span.
+    auto* x = new QCategoryAxis(chart);
     x->setTitleText(QStringLiteral("時刻"));
-    x->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(AtMinute(first))),
-                QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(AtMinute(last))));
-    x->setTickCount(std::clamp((last - first) / 15 + 1, 3, 13));
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setRange(first, last);
+    int step = 15;
+    for (int s : {15, 30, 60, 120})
+      if ((last - first) / s <= 10) {
+        step = s;
+        break;
+      }
+    for (int t = (first + step - 1) / step * step; t <= last; t += step) x->append(HourMinute(t), t);
     auto* y = new QLogValueAxis(chart);
-    y->setBase(10);
-    y->setLabelFormat(QStringLiteral("%.1f"));
+    y->setBase(2);
+    y->setLabelFormat(QStringLiteral("%.0f"));
     y->setTitleText(QStringLiteral("単勝オッズ"));
     const double yLo = std::max(1.0, lo * 0.9), yHi = hi * 1.2;
     y->setRange(yLo, yHi);
@@ -86,7 +94,9 @@ void OddsChartPage::Redraw() {
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
 
-    for (const RunnerOddsLine& line : m.lines) {
+    const int count = static_cast<int>(m.lines.size());
+    for (int i = 0; i < count; ++i) {
+      const RunnerOddsLine& line = m.lines[static_cast<size_t>(i)];
       auto* s = new QLineSeries(chart);
       const QString pop = line.popularity > 0 ? QStringLiteral("%1人気").arg(line.popularity) : QStringLiteral("  -  ");
       const QString now = line.currentOdds > 0 ? QString::number(line.currentOdds, 'f', 1) : QStringLiteral("-");
@@ -94,7 +104,7 @@ void OddsChartPage::Redraw() {
       for (const OddsPoint& p : line.points) s->append(AtMinute(p.minute), p.odds);
       s->setPointsVisible(line.points.size() < 40);
       // The favourites stand out: the first three by current popularity are drawn thicker.
-      QPen pen = s->pen();
+      QPen pen(LineColor(i, count));
       pen.setWidthF(line.popularity >= 1 && line.popularity <= 3 ? 3.0 : 1.5);
       s->setPen(pen);
       chart->addSeries(s);
