@@ -90,7 +90,7 @@ void OddsChartPage::Redraw() {
     y->setTitleText(QStringLiteral("単勝オッズ"));
     const double yLo = std::max(1.0, lo * 0.9), yHi = hi * 1.2;
     y->setRange(yLo, yHi);
-    y->setMinorTickCount(8);
+    y->setMinorTickCount(1);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
 
