@@ -187,6 +187,9 @@ void MainWindow::BuildMenus() {
   connect(AddAction(file, QStringLiteral("TimeSeriesOddsAction"), QStringLiteral("時系列オッズより取得(&T)"),
                     QStringLiteral("時系列オッズフォルダから当日の全レースのオッズを取り込みます")),
           &QAction::triggered, this, [this] { wb_.ImportTimeSeriesOdds(); });
+  connect(AddAction(file, QStringLiteral("DayOddsAction"), QStringLiteral("1日分の全オッズを一括取得(&O)"),
+                    QStringLiteral("当日の全レースの速報オッズを順に取得します")),
+          &QAction::triggered, this, [this] { wb_.FetchAllRaceOdds(); });
   connect(AddAction(file, QStringLiteral("UnprocessedAction"), QStringLiteral("未処理データの読込(&R)"), {}),
           &QAction::triggered, this, [this] { RunUnprocessedDays(wb_, this); });
   connect(AddAction(file, QStringLiteral("ExitAction"), QStringLiteral("終了(&X)"), QStringLiteral("プログラムを終了します")),

@@ -137,6 +137,16 @@ HistoryAppendResult AppendOddsHistory(const fs::path& programDir, const std::vec
   return res;
 }
 
+HistoryAppendResult KeepFetchedOdds(const fs::path& programDir, const std::vector<std::string>& storedLines,
+                                    const DateTime& now) {
+  std::vector<OddsSnapshot> snapshots;
+  const std::string kept = HistoryMoment(now);
+  for (const std::string& line : storedLines)
+    if (Fld(line, kHdr_RecordType) == "O1") snapshots.push_back({kept, kHistoryRealtime, line});
+  if (snapshots.empty()) return {};
+  return AppendOddsHistory(programDir, snapshots);
+}
+
 HistoryReadResult ReadOddsHistory(const fs::path& programDir, std::string_view raceKey) {
   HistoryReadResult res;
   if (raceKey.size() != 16) return res;

@@ -60,6 +60,11 @@ struct HistoryAppendResult {
 // without CR LF). Each history file is rewritten once, atomically.
 HistoryAppendResult AppendOddsHistory(const fs::path& programDir, const std::vector<OddsSnapshot>& snapshots);
 
+// Keeps the O1 records among the lines a real-time fetch stored (other types are passed over),
+// kept at `now` with the source R.
+HistoryAppendResult KeepFetchedOdds(const fs::path& programDir, const std::vector<std::string>& storedLines,
+                                    const DateTime& now);
+
 struct HistoryReadResult {
   std::vector<OddsSnapshot> snapshots;  // in the order kept
   int damagedLines = 0;                 // lines that are not snapshots, skipped

@@ -8,6 +8,7 @@
 #include "jvlink/DayFileStore.h"
 #include "jvlink/JVData_Structure.h"
 #include "jvlink/RecordFile.h"
+#include "odds/OddsHistory.h"
 #include "odds/OddsLoader.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
@@ -168,6 +169,13 @@ OddsFetchResult LiveDay::FetchRaceOdds(int slot, OddsFetchMode mode) {
   const std::string ra(day->Race(slot));
   const std::string key(Fld(ra, kHdr_RaceKey));
   const OddsFetchResult res = kv::FetchRaceOdds(Context(), key, mode);
+  // The odds that reached the day's files are kept in the race's odds history as well.
+  if (const HistoryAppendResult kept = KeepFetchedOdds(wb_.ProgDir(), res.storedLines, wb_.GetClock().Now());
+      !kept.ok()) {
+    const std::string message = J("ｵｯｽﾞ推移の記録に失敗しました：") + ToCp932(kept.error);
+    wb_.Ui().Status(message);
+    (void)AppendErrorLog(ErrorLogPath(wb_.ProgDir()), wb_.GetClock().Now(), message);
+  }
   day->OddsRace = slot;
   const OddsLoadResult load = LoadOdds(*day);
   for (const std::string& e : load.errors) {

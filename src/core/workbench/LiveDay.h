@@ -66,6 +66,9 @@ class LiveDay {
   bool AutoOddsDone(int slot) const;
   // True while the fetch queue is worked off.
   bool OddsQueueBusy() const { return busy_; }
+  // Another command fetching race after race (the one-day fetch) holds the busy flag, so the
+  // automatic timer does not open a second read cycle inside its read loops.
+  void SetOddsQueueBusy(bool busy) { busy_ = busy; }
   // True while any real-time read cycle (odds queue, results, change information) is open: a
   // timer that fires meanwhile (window messages run inside the read loops) waits.
   bool Reading() const { return busy_ || !resultsEnabled_ || changeRunning_; }

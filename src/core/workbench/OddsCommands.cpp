@@ -69,6 +69,30 @@ void Workbench::ImportTimeSeriesOdds() {
   ui_.BusyCursor(false);
 }
 
+void Workbench::FetchAllRaceOdds() {
+  if (!day_ || dayName_.empty()) {
+    ui_.Info(J("ﾃﾞｰﾀを読み込んでください。"));
+    return;
+  }
+  // Started from a window message inside another read cycle: a second one cannot be opened.
+  if (live_.Reading()) {
+    ui_.Info(J("ﾃﾞｰﾀ取得中です。取得が終わってから実行してください。"));
+    return;
+  }
+  const int races = static_cast<int>(raceList_.size());
+  live_.SetOddsQueueBusy(true);
+  ui_.ProgressShow(J("1日分の全オッズを取得しています．．．"));
+  for (int i = 0; i < races && i < static_cast<int>(raceList_.size()); ++i) {
+    ui_.ProgressDetail(raceList_[static_cast<size_t>(i)]);
+    ui_.ProgressBar(i, races);
+    SelectRace(i);
+    live_.FetchSelectedRaceOdds();
+  }
+  ui_.ProgressBar(races, races);
+  ui_.ProgressHide();
+  live_.SetOddsQueueBusy(false);
+}
+
 OddsMovement Workbench::SelectedOddsMovement() const {
   if (!day_ || selectedListIndex_ < 0) {
     OddsMovement none;

@@ -191,6 +191,9 @@ class Workbench {
   // (Dir/jikeiretu), the summary shown, the odds of every race reloaded and the selected race
   // shown again.
   void ImportTimeSeriesOdds();
+  // 1日分の全オッズを一括取得(&O): every race of the race list in turn selected and its real-time
+  // odds fetched (速報ｵｯｽﾞ), with a progress window; the automatic fetch waits meanwhile.
+  void FetchAllRaceOdds();
   // The オッズ推移 view: the win odds of every runner of the selected race over the day, from the
   // race's odds history. A note says why when there is nothing to draw.
   OddsMovement SelectedOddsMovement() const;

@@ -1,15 +1,18 @@
-// 時系列オッズより取得 on the workbench and the odds movement of the selected race.
+// 時系列オッズより取得 and 1日分の全オッズを一括取得 on the workbench, and the odds movement of the
+// selected race.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "../dayload/DayFixture.h"
 #include "JVRecordBuilder.h"
 #include "WorkbenchBench.h"
 #include "app/Files.h"
 #include "jvlink/DayFileStore.h"
 #include "text/Cp932.h"
 #include "text/Format.h"
+#include "odds/OddsHistory.h"
 #include "workbench/Workbench.h"
 
 namespace kv {
@@ -105,6 +108,85 @@ TEST(TimeSeriesCommand, TakesTheSnapshotNearTheFetchTimeReloadsTheOddsAndDrawsTh
   EXPECT_EQ(m.lines[2].points[1].minute, 588);
   EXPECT_DOUBLE_EQ(m.lines[2].points[2].odds, 20.0);
   EXPECT_TRUE(m.note.empty());
+}
+
+// Today (the bench clock's day) with three races at Tokyo of two runners each, posts 10:05, 10:35
+// and 11:05; the second race is selected.
+struct DayOddsBench : test::WorkbenchBench {
+  const std::string date = "20240526";
+  const std::string dayName = DayNameFromDate(date);
+
+  DayOddsBench() {
+    EXPECT_TRUE(wb.Start());
+    std::string ras;
+    std::vector<std::string> grid(216, std::string(kLineLenSE, ' ') + "\r\n");
+    const char* posts[] = {"1005", "1035", "1105"};
+    for (int race = 1; race <= 3; ++race) {
+      ras += test::Ra(date, "05", race, 2, posts[race - 1]);
+      for (int h = 1; h <= 2; ++h) grid[static_cast<size_t>((race - 1) * 18 + h - 1)] = test::Se(date, "05", race, h);
+    }
+    std::string entries;
+    for (const auto& l : grid) entries += l;
+    fs::create_directories(dir / "DATA");
+    EXPECT_TRUE(WriteFileAtomic(DataFilePath(dir.path(), dayName + ".jvRA"), ras));
+    EXPECT_TRUE(WriteFileAtomic(DataFilePath(dir.path(), EntryFileName(dayName + ".jvRA", "05")), entries));
+    wb.LoadDay(dayName);
+    wb.SelectRace(1);
+    jv.calls.clear();
+    ui.Clear();
+  }
+  std::string RaceKeyOf(int race) const { return date + "050103" + Fmt("%02d", race); }
+  // The race's O1 record as real-time odds: win odds of horse 1 given, horse 2 at 2.0.
+  std::string O1(int race, const char* win1) const {
+    return MakeRecord("O1", {{kHdr_RaceKey, RaceKeyOf(race)},
+                             {kHdr_DataKind, "1"},
+                             {kO_AnnounceTime, "05260925"},
+                             {kO1_WinOdds.At(0), win1},
+                             {kO1_WinOdds.At(1), "0020"}});
+  }
+};
+
+TEST(DayOddsFetch, EveryRaceFetchedInTurnWithProgressAndKeptInTheHistory) {
+  DayOddsBench b;
+  for (int race = 1; race <= 3; ++race) {
+    b.jv.AddRecord(b.O1(race, race == 2 ? "0099" : "0050"));
+    b.jv.AddReadCode(0);
+  }
+  // The automatic timer fires inside the read loops at race 3's due second: it must wait.
+  b.jv.onCall = [&](const std::string& op) {
+    if (op != "JVRead") return;
+    b.clock.Set(2024, 5, 26, 10, 55, 0);
+    b.wb.Live().OnOddsTimer();
+  };
+  b.wb.FetchAllRaceOdds();
+  b.jv.onCall = nullptr;
+
+  std::vector<std::string> opened;
+  for (const auto& c : b.jv.calls)
+    if (c.op == "JVRTOpen") opened.push_back(c.arg1 + " " + c.arg2);
+  EXPECT_EQ(opened, (std::vector<std::string>{"0B30 " + b.RaceKeyOf(1), "0B30 " + b.RaceKeyOf(2),
+                                              "0B30 " + b.RaceKeyOf(3)}));
+  for (int slot = 0; slot < 3; ++slot) {
+    SCOPED_TRACE(slot);
+    EXPECT_DOUBLE_EQ(b.wb.Day()->OutData(slot).WinOdds[0], slot == 1 ? 9.9 : 5.0);
+    const HistoryReadResult h = ReadOddsHistory(b.dir.path(), b.RaceKeyOf(slot + 1));
+    ASSERT_EQ(h.snapshots.size(), 1u);
+    EXPECT_EQ(h.snapshots[0].source, kHistoryRealtime);
+  }
+  EXPECT_EQ(b.wb.SelectedListIndex(), 2);  // each race selected in turn: the last one stays
+  EXPECT_EQ(b.ui.Texts(Kind::ProgressBar), (std::vector<std::string>{"0/3", "1/3", "2/3", "3/3"}));
+  EXPECT_EQ(b.ui.Count(Kind::ProgressHide), 1);
+  EXPECT_FALSE(b.wb.Live().OddsQueueBusy());
+  EXPECT_TRUE(b.ui.Messages().empty());
+}
+
+TEST(DayOddsFetch, AsksForADayFirst) {
+  test::WorkbenchBench b;
+  ASSERT_TRUE(b.wb.Start());
+  b.ui.Clear();
+  b.wb.FetchAllRaceOdds();
+  EXPECT_EQ(b.ui.Messages(), std::vector<std::string>{J("ﾃﾞｰﾀを読み込んでください。")});
+  EXPECT_EQ(b.jv.CountCalls("JVRTOpen"), 0);
 }
 
 }  // namespace
