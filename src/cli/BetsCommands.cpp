@@ -59,11 +59,8 @@ bool ParseBetsArgs(CliContext& ctx, bool vote, BetsArgs& a) {
   if (v.size() < 2) return false;
   a.dayName = DayArgument(ctx, v[0]);
   if (a.dayName.empty()) return false;
-  if (!IsDigits(v[1]) || v[1].size() > 2 || ParseInt(v[1]) < 1) {
-    ctx.err << "korvane2-cli: N is the position of the race in the day's race list, from 1: " << v[1] << '\n';
-    return false;
-  }
-  a.raceIndex = ParseInt(v[1]);
+  a.raceIndex = RaceArgument(ctx, v[1]);
+  if (a.raceIndex == 0) return false;
   for (size_t i = 2; i < v.size(); i += 2) {
     if (i + 1 >= v.size()) {
       ctx.err << "korvane2-cli: " << v[i] << " needs a value\n";

@@ -14,6 +14,11 @@
 #include "app/Startup.h"
 #include "app/Ports.h"
 
+namespace kv {
+class TextGrid;
+struct ResultsTab;
+}  // namespace kv
+
 namespace kv::cli {
 
 struct CliCommand;
@@ -48,6 +53,16 @@ struct CliCommand {
 // The day name (CP932) of a DAY argument (yyyymmdd or yyyy年mm月dd日); empty, after telling why
 // on err, when the argument is neither.
 std::string DayArgument(CliContext& ctx, const std::string& arg);
+// The race position of an N argument (1, 2, …); 0, after telling why on err, when it is none.
+int RaceArgument(CliContext& ctx, const std::string& arg);
+
+// A grid as text: one row per line, cells separated by tabs.
+void PrintGrid(std::ostream& out, const TextGrid& grid);
+// The results tab: one line per paid entry, "caption<TAB>result<TAB>popularity<TAB>payout".
+void PrintResultsTab(std::ostream& out, const ResultsTab& tab);  // RaceCommands.cpp
+// Loads the day, runs the payout import over it and prints every race's list item and results
+// tab (what payouts DAY prints; results DAY after fetching the day's results).
+int LoadAndPrintPayouts(CliContext& ctx, const std::string& dayName);  // RaceCommands.cpp
 
 // The program folder's lock for a command that writes the store (import, analyses, rebuild,
 // repair), held until the returned object goes. When another command holds it, that is said on
@@ -77,6 +92,10 @@ int CmdImport(CliContext& ctx);  // ImportCommand.cpp
 
 int CmdAnalyse(CliContext& ctx);      // AnalyseCommands.cpp
 int CmdUnprocessed(CliContext& ctx);  // AnalyseCommands.cpp
+
+int CmdRace(CliContext& ctx);     // RaceCommands.cpp
+int CmdPayouts(CliContext& ctx);  // RaceCommands.cpp
+int CmdRebuild(CliContext& ctx);  // RebuildCommand.cpp
 
 int CmdBets(CliContext& ctx);  // BetsCommands.cpp
 int CmdVote(CliContext& ctx);  // BetsCommands.cpp

@@ -4,6 +4,8 @@
 #include "Cli.h"
 #include "workbench/DayLoader.h"
 #include "text/Cp932.h"
+#include "text/Field.h"
+#include "text/TextGrid.h"
 
 namespace kv::cli {
 
@@ -21,7 +23,15 @@ const std::array kCommands = {
                "feed and rebuild the past-run files; DATE is yyyymmddhhnnss, yyyymmdd, yyyy-mm-dd or "
                "\"yyyy/mm/dd [hh:nn:ss]\"",
                CmdImport},
-    CliCommand{"load", "DAY", "load a day and print each race's entry table", CmdLoad},
+    CliCommand{"rebuild", "", "rebuild every past-run file from the day files", CmdRebuild},
+    CliCommand{"load", "DAY",
+               "load a day as the workbench does (the all-race run too when AllRace/ExecComp is on) and print "
+               "each race's entry table",
+               CmdLoad},
+    CliCommand{"race", "DAY N", "print the N-th race: its four header labels, entry table and results tab",
+               CmdRace},
+    CliCommand{"payouts", "DAY", "import the payouts stored for the day and print every race's results tab",
+               CmdPayouts},
     CliCommand{"analyse", "DAY",
                "load the day, run the all-race comparison (writing the predictions) and print every "
                "runner's wins, losses, rates and ranks",
@@ -29,7 +39,8 @@ const std::array kCommands = {
     CliCommand{"unprocessed", "YEAR [--run]", "list the days of a year never analysed, or (--run) analyse them",
                CmdUnprocessed},
     CliCommand{"export", "ptr|ptj|verify DAY [--out FILE]",
-               "load and compare the day, write its point-win-rate (ptr), point-rank (ptj) or verification CSV",
+               "load and compare the day, write its point-win-rate (ptr), point-rank (ptj) or verification CSV "
+               "(the prediction files and the processed-days list are not written)",
                CmdExport},
     CliCommand{"bets", "DAY N [--set NAME] [--mode 0-3] [--amount YEN] [--multi none|multi,12,23,13]",
                "load and compare the day, select its N-th race and print the eight bet tables with stakes "
@@ -168,6 +179,22 @@ FolderLock LockProgramFolder(CliContext& ctx, std::string_view command) {
   FolderLock lock = FolderLock::TryLock(ctx.program.folders.prog);
   if (!lock.Held()) ctx.err << command << ": " << ToUtf8(lock.Message()) << '\n';
   return lock;
+}
+
+int RaceArgument(CliContext& ctx, const std::string& arg) {
+  if (IsDigits(arg) && arg.size() <= 2 && ParseInt(arg) >= 1) return ParseInt(arg);
+  ctx.err << "korvane2-cli: N is the position of the race in the day's race list, from 1: " << arg << '\n';
+  return 0;
+}
+
+void PrintGrid(std::ostream& out, const TextGrid& grid) {
+  for (int row = 0; row < grid.RowCount(); ++row) {
+    for (int col = 0; col < grid.ColCount(); ++col) {
+      if (col > 0) out << '\t';
+      out << ToUtf8(grid.At(row, col));
+    }
+    out << '\n';
+  }
 }
 
 // ---- Commands ----------------------------------------------------------------------------

@@ -1,5 +1,6 @@
-// export ptr|ptj|verify DAY [--out FILE]: loads the day, runs the all-race comparison and writes
-// one of the CSV exports.
+// export ptr|ptj|verify DAY [--out FILE]: loads the day, compares and ranks every race in memory
+// and writes one of the CSV exports. An export is no analysis: the prediction files and the
+// processed-days list are left as they are (a day never analysed is said to be so).
 #include <memory>
 #include <ostream>
 
@@ -7,6 +8,7 @@
 #include "Cli.h"
 #include "compare/AllRaceRun.h"
 #include "compare/CsvExports.h"
+#include "compare/UnprocessedDays.h"
 #include "verify/VerificationCsv.h"
 #include "text/Cp932.h"
 #include "verify/VerificationTable.h"
@@ -48,12 +50,19 @@ int CmdExport(CliContext& ctx) {
 
   const fs::path& prog = ctx.program.folders.prog;
   auto day = std::make_unique<RaceDayModel>();
-  const LoadedDayRun res = LoadAndRunAllRaces(*day, dayName, ctx.program.settings, ctx.ui, [&](const DayLoadResult& l) {
-    if (!l.raceSlots.empty()) return true;
-    ctx.ui.Info(NotEnoughDataMessage());
-    return false;
-  });
+  const LoadedDayRun res = LoadAndRunAllRaces(
+      *day, dayName, ctx.program.settings, ctx.ui,
+      [&](const DayLoadResult& l) {
+        if (!l.raceSlots.empty()) return true;
+        ctx.ui.Info(NotEnoughDataMessage());
+        return false;
+      },
+      AllRaceRecord::InMemory);
   if (!res.Analysed()) return kExitFailed;  // the reason was shown
+  if (!IsProcessedDay(prog, dayName))
+    ctx.err << "korvane2-cli export: " << ToUtf8(dayName)
+            << " is not analysed yet: compared in memory for this export; no prediction file and no "
+               "processed-days list was written (korvane2-cli analyse DAY records it)\n";
   const DayLoadResult& loaded = res.load;
 
   fs::path target;

@@ -1,9 +1,11 @@
-// korvane2-cli load DAY: loads a race day as the workbench does and prints, for every race, its
-// race list item and its entry table (tab-separated, heading row first).
+// korvane2-cli load DAY: loads a race day as the workbench does (with the all-race run when the
+// option AllRace/ExecComp is on) and prints, for every race, its race list item and its entry
+// table (tab-separated, heading row first).
 #include <memory>
 #include <ostream>
 
 #include "Cli.h"
+#include "TerminalPorts.h"
 #include "workbench/DayLoader.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
@@ -17,7 +19,9 @@ int CmdLoad(CliContext& ctx) {
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;
   auto day = std::make_unique<RaceDayModel>();
-  const DayLoadResult res = LoadRaceDay(*day, dayName, ctx.program.settings, ctx.ui);
+  QuietUi ui(ctx.ui);
+  const LoadedDayRun run = LoadDayAsWorkbench(*day, dayName, ctx.program.settings, ui);
+  const DayLoadResult& res = run.load;
   if (!res.loaded) return kExitFailed;
 
   MainGrids grids;
@@ -30,15 +34,9 @@ int CmdLoad(CliContext& ctx) {
     FillEntryTable(entry, *day, r);
     if (i > 0) ctx.out << '\n';
     ctx.out << ToUtf8(res.raceList[i]) << '\n';
-    for (int row = 0; row < entry.RowCount(); ++row) {
-      for (int col = 0; col < entry.ColCount(); ++col) {
-        if (col > 0) ctx.out << '\t';
-        ctx.out << ToUtf8(entry.At(row, col));
-      }
-      ctx.out << '\n';
-    }
+    PrintGrid(ctx.out, entry);
   }
-  return kExitOk;
+  return run.run.ran && !run.run.compared ? kExitFailed : kExitOk;
 }
 
 }  // namespace kv::cli

@@ -2,17 +2,24 @@
 // arguments, from the built korvane2-cli.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
 
 #include "ProgramRun.h"
+#include "SimulatedPastRuns.h"
 #include "TempDir.h"
+#include "app/Settings.h"
+#include "bets/VoteFile.h"
 
+using namespace kv;
 using namespace kv::test;
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kCli = fs::path(KORVANE_BIN_DIR) / "src/cli/korvane2-cli";
+const fs::path kJvsim = fs::path(KORVANE_BIN_DIR) / "src/sim/jvsim";
 
 // Where the description of a command starts in the usage text.
 constexpr size_t kSummaryColumn = 30;
@@ -92,4 +99,189 @@ TEST(CommandLine, UsageListsEachCommandOnceAlignedWithExitCodesAndEachCommandHas
   EXPECT_NE(ReadAll(err).find("commands:"), std::string::npos);
 }
 
+size_t CountFiles(const fs::path& root, const std::string& extension) {
+  size_t n = 0;
+  for (const auto& e : fs::recursive_directory_iterator(root)) n += e.path().extension() == extension;
+  return n;
+}
+
+// Blocks of lines separated by empty lines.
+std::vector<std::vector<std::string>> Blocks(const std::string& text) {
+  std::vector<std::vector<std::string>> out(1);
+  for (const std::string& line : Lines(text)) {
+    if (line.empty())
+      out.emplace_back();
+    else
+      out.back().push_back(line);
+  }
+  return out;
+}
+
+const std::set<std::string> kResultCaptions = {"単勝", "複勝", "枠連", "馬連", "ワイド", "馬単", "３連複", "３連単"};
+
+// A results-tab line: caption, result, popularity, payout.
+void ExpectResultLine(const std::string& line) {
+  const std::vector<std::string> f = SplitOn(line, '\t');
+  ASSERT_EQ(f.size(), 4u) << line;
+  EXPECT_EQ(kResultCaptions.count(f[0]), 1u) << line;
+  EXPECT_FALSE(f[1].empty()) << line;
+}
+
+// An entry table as printed: a heading row and runner rows of 31 cells each.
+void ExpectEntryTable(const std::vector<std::string>& rows, size_t first) {
+  ASSERT_GT(rows.size(), first + 1);
+  EXPECT_EQ(SplitOn(rows[first], '\t')[2], "馬名") << rows[first];
+  for (size_t i = first; i < rows.size(); ++i) EXPECT_EQ(SplitOn(rows[i], '\t').size(), 31u) << rows[i];
+}
+
+// Runs korvane2-cli on one program folder and remembers which commands ran.
+struct Cli {
+  fs::path prog, out, err;
+  std::set<std::string> ran;
+  int Run(const std::string& command, const std::string& args = "") {
+    ran.insert(command);
+    return RunProgram(Quote(kCli) + " --home " + Quote(prog) + " " + command + " " + args, out, err);
+  }
+  std::string Out() const { return ReadAll(out); }
+  std::string Err() const { return ReadAll(err); }
+};
+
 }  // namespace
+
+// Each command once on a small simulated world, checking the form of what it prints.
+TEST(CommandLine, EachCommandRunsOnASmallWorld) {
+  ASSERT_TRUE(fs::exists(kCli)) << kCli << " is not built";
+  ASSERT_TRUE(fs::exists(kJvsim)) << kJvsim << " is not built";
+  ScratchFolder scratch;  // in memory where the machine allows: the import flushes every file
+  const fs::path dir = scratch.path();
+  const fs::path feed = dir / "feed";
+  Cli cli{dir / "prog", dir / "out.txt", dir / "err.txt", {}};
+  ASSERT_EQ(RunProgram(Quote(kJvsim) + " --out " + Quote(feed) +
+                           " --seed 9 --from 2024-03-23 --to 2024-04-21 --odds-from 2024-04-20 --recent-weeks 1",
+                       cli.out, cli.err),
+            0)
+      << ReadAll(cli.err);
+  const std::string day = "20240421";
+
+  ASSERT_EQ(cli.Run("import", "--setup --from 2024-03-01 --feed " + Quote(feed)), 0) << cli.Out() << cli.Err();
+  EXPECT_NE(cli.Out().find("データ作成が完了しました。"), std::string::npos) << cli.Out();
+
+  ASSERT_EQ(cli.Run("days"), 0) << cli.Err();
+  const std::vector<std::string> days = Lines(cli.Out());
+  ASSERT_GE(days.size(), 8u);
+  EXPECT_EQ(days.front(), "2024年04月21日");
+
+  ASSERT_EQ(cli.Run("settings"), 0) << cli.Err();
+  for (const std::string& line : Lines(cli.Out())) EXPECT_NE(line.find('='), std::string::npos) << line;
+  EXPECT_NE(cli.Out().find("AllRace/ExecComp=1"), std::string::npos);
+
+  // rebuild: the same past-run files the import wrote.
+  const fs::path sei = cli.prog / "SEI";
+  const std::map<std::string, std::string> imported = FileTree(sei);
+  ASSERT_EQ(cli.Run("rebuild"), 0) << cli.Err();
+  EXPECT_NE(cli.Out().find("files written\t" + std::to_string(imported.size()) + "\n"), std::string::npos)
+      << cli.Out();
+  EXPECT_TRUE(FileTree(sei) == imported);
+
+  // export: compared in memory, nothing of the analysis written, and said so.
+  ASSERT_EQ(cli.Run("export", "ptr " + day + " --out " + Quote(dir / "ptr.csv")), 0) << cli.Err();
+  EXPECT_EQ(Lines(cli.Out()), std::vector<std::string>{(dir / "ptr.csv").string()});
+  EXPECT_GT(fs::file_size(dir / "ptr.csv"), 100u);
+  EXPECT_NE(cli.Err().find("not analysed yet"), std::string::npos) << cli.Err();
+  EXPECT_EQ(CountFiles(sei, ".yos"), 0u);
+  EXPECT_FALSE(fs::exists(cli.prog / "yosowriten2024.txt"));
+
+  // payouts: every race's list item, then its paid results.
+  ASSERT_EQ(cli.Run("payouts", day), 0) << cli.Err();
+  const auto payoutBlocks = Blocks(cli.Out());
+  ASSERT_GE(payoutBlocks.size(), 20u);
+  for (const auto& block : payoutBlocks) {
+    ASSERT_GE(block.size(), 4u) << "a finished race has win, place, … payouts";
+    EXPECT_EQ(SplitOn(block[0], '\t').size(), 1u) << block[0];
+    for (size_t i = 1; i < block.size(); ++i) ExpectResultLine(block[i]);
+    EXPECT_EQ(SplitOn(block[1], '\t')[0], "単勝");
+  }
+
+  // load: with AllRace/ExecComp off the comparison columns stay blank, with it on they fill.
+  {
+    Settings s(cli.prog);
+    ASSERT_TRUE(s.Load());
+    ASSERT_TRUE(s.WriteBool("AllRace", "ExecComp", false));
+  }
+  auto winsColumn = [](const std::vector<std::vector<std::string>>& blocks) {
+    int filled = 0;
+    for (const auto& block : blocks)
+      for (size_t i = 2; i < block.size(); ++i)
+        filled += SplitOn(block[i], '\t')[8].find_first_of("0123456789") != std::string::npos;
+    return filled;
+  };
+  ASSERT_EQ(cli.Run("load", day), 0) << cli.Err();
+  const auto quiet = Blocks(cli.Out());
+  ASSERT_EQ(quiet.size(), payoutBlocks.size());
+  for (const auto& block : quiet) ExpectEntryTable(block, 1);
+  EXPECT_EQ(winsColumn(quiet), 0);
+  EXPECT_EQ(CountFiles(sei, ".yos"), 0u);
+  {
+    Settings s(cli.prog);
+    ASSERT_TRUE(s.Load());
+    ASSERT_TRUE(s.WriteBool("AllRace", "ExecComp", true));
+  }
+  ASSERT_EQ(cli.Run("load", day), 0) << cli.Err();
+  EXPECT_GT(winsColumn(Blocks(cli.Out())), 0);
+  EXPECT_GT(CountFiles(sei, ".yos"), 0u);
+
+  // race: four labels, the entry table, the results tab.
+  ASSERT_EQ(cli.Run("race", day + " 2"), 0) << cli.Err();
+  const auto race = Blocks(cli.Out());
+  ASSERT_EQ(race.size(), 3u) << cli.Out();
+  ASSERT_EQ(race[0].size(), 4u);
+  EXPECT_TRUE(race[0][0].starts_with("2024年04月21日")) << race[0][0];
+  ExpectEntryTable(race[1], 0);
+  ASSERT_FALSE(race[2].empty());
+  for (const std::string& line : race[2]) ExpectResultLine(line);
+  EXPECT_EQ(race[2], std::vector<std::string>(payoutBlocks[1].begin() + 1, payoutBlocks[1].end()));
+  EXPECT_EQ(cli.Run("race", day + " 99"), 1);
+  EXPECT_NE(cli.Err().find("races"), std::string::npos) << cli.Err();
+
+  ASSERT_EQ(cli.Run("analyse", day), 0) << cli.Err();
+  EXPECT_TRUE(cli.Out().starts_with("race\thorse\tname\twins"));
+
+  ASSERT_EQ(cli.Run("unprocessed", "2024"), 0) << cli.Err();
+  const std::vector<std::string> unprocessed = Lines(cli.Out());
+  EXPECT_EQ(std::count(unprocessed.begin(), unprocessed.end(), "2024年04月21日"), 0);
+  EXPECT_EQ(unprocessed.size() + 1, days.size());
+
+  ASSERT_EQ(cli.Run("bets", day + " 1"), 0) << cli.Err();
+  EXPECT_NE(cli.Out().find("\n券種\t買い点数\t投票金額\t予想回収率\t回収金額\n"), std::string::npos) << cli.Out();
+  // The first bet type with bets in the summary is the one voted below.
+  const std::map<std::string, std::string> voteCodes = {{"単勝", "TAN"},    {"複勝", "FUKU"},    {"枠連", "WAKU"},
+                                                        {"馬連", "UMAFUKU"}, {"ワイド", "WIDE"},  {"馬単", "UMATAN"},
+                                                        {"３連複", "SANFUKU"}, {"３連単", "SANTAN"}};
+  std::string voteType;
+  for (const std::string& line : Lines(cli.Out())) {
+    const std::vector<std::string> f = SplitOn(line, '\t');
+    if (f.size() == 5 && voteCodes.count(f[0]) && voteType.empty() && std::atoi(f[1].c_str()) > 0) voteType = voteCodes.at(f[0]);
+  }
+
+  {
+    Settings s(cli.prog);
+    ASSERT_TRUE(s.Load());
+    fs::create_directories(dir / "plugin" / kVoteFolderName);
+    ASSERT_TRUE(s.WriteText("Dir", "TavoroTohyo2", (dir / "plugin").string()));
+  }
+  if (voteType.empty()) {
+    EXPECT_EQ(cli.Run("vote", day + " 1 --type TAN"), 1);
+    EXPECT_NE(cli.Err().find("買い目が作成されていません。"), std::string::npos) << cli.Err();
+  } else {
+    ASSERT_EQ(cli.Run("vote", day + " 1 --type " + voteType), 0) << cli.Err();
+    const std::vector<std::string> said = SplitOn(Lines(cli.Out()).at(0), ' ');
+    EXPECT_TRUE(fs::exists(said.at(0))) << cli.Out();
+    EXPECT_EQ(fs::path(said.at(0)).parent_path(), dir / "plugin" / kVoteFolderName);
+  }
+
+  // Every command of the usage text was driven here.
+  ASSERT_EQ(RunProgram(Quote(kCli) + " --help", cli.out, cli.err), 0);
+  std::vector<std::string> order;
+  for (const auto& [name, entry] : CommandEntries(ReadAll(cli.out), order))
+    EXPECT_EQ(cli.ran.count(name), 1u) << name << " is not run by this test: add it";
+}

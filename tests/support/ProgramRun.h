@@ -1,11 +1,12 @@
 #pragma once
-// Running the programs of the build from a test and reading what they wrote: whole files, lines,
-// tab- or comma-separated fields.
+// Running the programs of the build from a test and reading what they wrote: whole files, file
+// trees, lines, tab- or comma-separated fields.
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +18,14 @@ inline std::string ReadAll(const std::filesystem::path& p) {
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+// Every file below a folder: path relative to root -> bytes.
+inline std::map<std::string, std::string> FileTree(const std::filesystem::path& root) {
+  std::map<std::string, std::string> out;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+    if (e.is_regular_file()) out[std::filesystem::relative(e.path(), root).string()] = ReadAll(e.path());
+  return out;
 }
 
 // The lines of a text, without their CR LF or LF.

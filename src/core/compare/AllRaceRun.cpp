@@ -61,7 +61,8 @@ int LoadedRaceCount(const RaceDayModel& day) {
   return n;
 }
 
-AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks) {
+AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks,
+                             AllRaceRecord record) {
   AllRaceRunResult res;
   const int races = LoadedRaceCount(day);
   if (races == 0) {
@@ -96,7 +97,7 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
   }
   res.compared = ok;
 
-  if (ok) {
+  if (ok && record == AllRaceRecord::Write) {
     if (settings.GetBool("ReadKako", "IgnoDate")) {
       ui.Info(J("[データ読込時過去走の日付を無視する]が指定してあるのでこの比較結果は未処理扱いです。"));
     } else {

@@ -45,10 +45,14 @@ std::string RaceProgressText(std::string_view ra);
 // The number of races of the loaded day: the race slots with a race.
 int LoadedRaceCount(const RaceDayModel& day);
 
+// Whether the all-race run records what it found: the prediction lines and the processed-days
+// list (Write), or only compares and ranks the loaded day (InMemory: no file is written).
+enum class AllRaceRecord { Write, InMemory };
+
 // Runs the all-race run on the loaded day. The program folder (past-run and prediction files,
 // processed-days lists) is the settings' folder. With "ReadKako"/"IgnoDate" on, the comparison
 // and ranking run and are shown, but nothing is written and the day stays unprocessed.
 AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui,
-                             const AllRaceRunHooks& hooks = {});
+                             const AllRaceRunHooks& hooks = {}, AllRaceRecord record = AllRaceRecord::Write);
 
 }  // namespace kv

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <set>
 
+#include "app/ProgramFolders.h"
 #include "compare/PastRunFile.h"
 #include "jvlink/DayFileStore.h"
 #include "jvlink/RecordFile.h"
@@ -84,8 +86,12 @@ std::vector<PastRunNewLine> PastRunDayLines(const fs::path& programFolder, const
   return out;
 }
 
-PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
-                                     const std::function<void(int done, int total)>& onDay) {
+namespace {
+
+// The build; horses, when given, receives the ID of every horse that got lines.
+PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string> raceFileNames,
+                         const std::function<void(int done, int total)>& onDay, PastRunBase base,
+                         std::set<std::string>* horses) {
   PastRunBuildResult result;
   std::sort(raceFileNames.begin(), raceFileNames.end());
   raceFileNames.erase(std::unique(raceFileNames.begin(), raceFileNames.end()), raceFileNames.end());
@@ -102,6 +108,13 @@ PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<
     ++result.daysBuilt;
     if (onDay) onDay(d + 1, total);
   }
+  // Written from nothing, a file missing the lines of a damaged or unread day would lose them:
+  // a rebuild then writes nothing.
+  if (base == PastRunBase::Empty && result.ok && !result.damaged.empty()) {
+    result.ok = false;
+    result.error = J("壊れた開催日データがあるため過去走データを再構築しませんでした。");
+  }
+  if (!result.ok && base == PastRunBase::Empty) return result;
 
   // Files are replaced in batches: each file stays atomic, but the disk is flushed once per
   // batch instead of twice per file (an import touches thousands of horses).
@@ -123,7 +136,7 @@ PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<
   for (auto& [id, added] : byHorse) {
     const fs::path path = PastRunPath(programFolder, id);
     std::vector<std::string> lines;
-    RecordFile old = ReadPastRunRecords(path);
+    RecordFile old = base == PastRunBase::Files ? ReadPastRunRecords(path) : RecordFile();
     if (old.status() == RecordFile::Status::Damaged) {
       result.damaged.push_back(old.error());  // left as it is: rewriting it would lose its lines
       continue;
@@ -136,7 +149,7 @@ PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<
     lines.reserve(old.size() + added.size());
     for (size_t k = 0; k < old.size(); ++k) lines.emplace_back(old.Line(k));
     MergePastRunLines(lines, added);
-    if (old.status() == RecordFile::Status::Missing) {
+    if (old.status() == RecordFile::Status::Missing || base == PastRunBase::Empty) {
       std::error_code ec;
       fs::create_directories(path.parent_path(), ec);
       if (ec) {
@@ -149,6 +162,31 @@ PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<
     if (batch.size() >= kBatchFiles && !commit()) break;
   }
   if (!batch.empty()) commit();
+  if (horses)
+    for (const auto& entry : byHorse) horses->insert(entry.first);
+  return result;
+}
+
+}  // namespace
+
+PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
+                                     const std::function<void(int done, int total)>& onDay, PastRunBase base) {
+  return Build(programFolder, std::move(raceFileNames), onDay, base, nullptr);
+}
+
+PastRunBuildResult RebuildPastRunFiles(const fs::path& programFolder,
+                                       const std::function<void(int done, int total)>& onDay) {
+  const ProgramFolders folders = LocateProgramFolders(programFolder);
+  std::vector<std::string> raceFileNames;
+  for (const std::string& day : ListDays(folders.data)) raceFileNames.push_back(day + ".jvRA");
+  std::set<std::string> built;
+  PastRunBuildResult result = Build(programFolder, std::move(raceFileNames), onDay, PastRunBase::Empty, &built);
+  if (!result.ok) return result;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(folders.sei, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& p = it->path();
+    if (p.extension() == ".kak" && !built.count(p.stem().string())) ++result.filesWithoutDays;
+  }
   return result;
 }
 

@@ -37,7 +37,14 @@ struct PastRunBuildResult {
   // CP932 messages naming damaged files (a day file or past-run file whose framing is broken);
   // they were left as they are and the build went on without them.
   std::vector<std::string> damaged;
+  // A rebuild only: past-run files of horses without a final result in the day files, left as
+  // they are.
+  int filesWithoutDays = 0;
 };
+
+// What a build starts from: the horses' past-run files as they stand, merged with the new lines
+// (an import), or nothing (a rebuild: every file written anew, damaged ones included).
+enum class PastRunBase { Files, Empty };
 
 // The lines one day yields, in race-file order and horse-number order. raceFileName is the CP932
 // name of the day's race file (day name + ".jvRA") in the day folder. A missing race or entry
@@ -49,6 +56,15 @@ std::vector<PastRunNewLine> PastRunDayLines(const fs::path& programFolder, const
 // Builds the past-run files of the listed days (CP932 race-file names, built in ascending order
 // whatever the order given). onDay(done, total) is called after each day (the progress bar).
 PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
-                                     const std::function<void(int done, int total)>& onDay = {});
+                                     const std::function<void(int done, int total)>& onDay = {},
+                                     PastRunBase base = PastRunBase::Files);
+
+// Rebuilds every past-run file from all the day files of the program folder: each horse's file
+// is written once, with the bytes the imports that stored those days gave it (merging is
+// independent of how the days were split into imports). Files of horses with no final result in
+// the day files are counted in filesWithoutDays and left alone. A day file that is damaged or
+// cannot be read stops the rebuild before any file is written (their lines would be lost).
+PastRunBuildResult RebuildPastRunFiles(const fs::path& programFolder,
+                                       const std::function<void(int done, int total)>& onDay = {});
 
 }  // namespace kv

@@ -40,6 +40,11 @@ std::vector<std::string> ReadProcessedDays(const fs::path& programFolder, std::s
   return days;
 }
 
+bool IsProcessedDay(const fs::path& programFolder, std::string_view dayName) {
+  const std::vector<std::string> days = ReadProcessedDays(programFolder, dayName.substr(0, 4));
+  return std::find(days.begin(), days.end(), dayName) != days.end();
+}
+
 FileResult AddProcessedDays(const fs::path& programFolder, std::string_view year,
                             const std::vector<std::string>& dayNames) {
   std::string error;

@@ -27,6 +27,9 @@ fs::path ProcessedDaysPath(const fs::path& programFolder, std::string_view year)
 std::vector<std::string> ReadProcessedDays(const fs::path& programFolder, std::string_view year,
                                            std::string* error = nullptr);
 
+// True when the day (14-byte CP932 day name) is in its year's list.
+bool IsProcessedDay(const fs::path& programFolder, std::string_view dayName);
+
 // Adds day names to the year's list, keeping it sorted and free of duplicates, and rewrites it.
 FileResult AddProcessedDays(const fs::path& programFolder, std::string_view year,
                             const std::vector<std::string>& dayNames);

@@ -351,11 +351,22 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, std::string_view dayName, const Set
 }
 
 LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
-                                const std::function<bool(const DayLoadResult&)>& proceed) {
+                                const std::function<bool(const DayLoadResult&)>& proceed, AllRaceRecord record) {
   LoadedDayRun res;
   res.load = LoadRaceDay(day, dayName, settings, ui);
   if (!res.load.loaded || (proceed && !proceed(res.load))) return res;
-  res.run = RunAllRaces(day, settings, ui);
+  res.run = RunAllRaces(day, settings, ui, {}, record);
+  return res;
+}
+
+bool CompareAfterLoad(const Settings& settings) {
+  return settings.GetBool(kCompareAfterLoadSection, kCompareAfterLoadKey);
+}
+
+LoadedDayRun LoadDayAsWorkbench(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui) {
+  LoadedDayRun res;
+  res.load = LoadRaceDay(day, dayName, settings, ui);
+  if (res.load.loaded && CompareAfterLoad(settings)) res.run = RunAllRaces(day, settings, ui);
   return res;
 }
 

@@ -93,10 +93,23 @@ struct LoadedDayRun {
   bool Analysed() const { return load.loaded && run.compared; }
 };
 
+// The option "AllRace"/"ExecComp" (データ読込後直ちに全レース比較を行う): the all-race run follows
+// every load of a day.
+inline constexpr const char* kCompareAfterLoadSection = "AllRace";
+inline constexpr const char* kCompareAfterLoadKey = "ExecComp";
+bool CompareAfterLoad(const Settings& settings);
+
+// Choosing a day in the date box, as far as the model goes: the day loaded with the settings,
+// then the all-race run when CompareAfterLoad says so (run left at its defaults otherwise).
+LoadedDayRun LoadDayAsWorkbench(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui);
+
 // Loads the day dayName (the 14-byte CP932 day name) with the settings (LoadRaceDay), then runs
 // the all-race run on it. proceed, when given, sees the loaded day first and may stop before
 // the run (it tells the user why).
+// record: whether the run writes the prediction files and the processed-days list
+// (AllRaceRecord::InMemory: compared and ranked only).
 LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
-                                const std::function<bool(const DayLoadResult&)>& proceed = {});
+                                const std::function<bool(const DayLoadResult&)>& proceed = {},
+                                AllRaceRecord record = AllRaceRecord::Write);
 
 }  // namespace kv

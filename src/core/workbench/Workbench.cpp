@@ -23,7 +23,7 @@ namespace {
 
 constexpr OptionInfo kOptions[] = {
     {OptionCheck::IgnorePastRunDates, "ReadKako", "IgnoDate", "データ読込時過去走の日付を無視する(&I)"},
-    {OptionCheck::CompareAfterLoad, "AllRace", "ExecComp", "データ読込後直ちに全レース比較を行う(&C)"},
+    {OptionCheck::CompareAfterLoad, kCompareAfterLoadSection, kCompareAfterLoadKey, "データ読込後直ちに全レース比較を行う(&C)"},
     {OptionCheck::HideDataListAfterLoad, "datalist", "close", "読込後、ﾃﾞｰﾀﾘｽﾄを消す"},
 };
 

@@ -2,10 +2,15 @@
 // JV-Link, imported into a fresh program folder.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "Feed.h"
+#include "ProgramRun.h"
 #include "RecordingPorts.h"
+#include "SimulatedPastRuns.h"
 #include "TempDir.h"
 #include "app/ProgramFolders.h"
+#include "compare/PastRunBuilder.h"
 #include "compare/PastRunFile.h"
 #include "workbench/AccumulatedImport.h"
 #include "jvlink/DayFileStore.h"
@@ -138,4 +143,82 @@ TEST(FeedImport, InjectedReadErrorLeavesLastTimeForTheRepeat) {
   // The repeat from the same from-date opens again (the failed cycle was closed) and completes.
   RunImport(imp);
   EXPECT_EQ(imp.GetOutcome(), AccumulatedImport::Outcome::Completed);
+}
+
+// Past-run files built by two imports (the second merging into what the first wrote) are what a
+// rebuild from the day files writes, byte for byte; the rebuild repairs missing, cut and altered
+// files, leaves a file without any day alone, and writes nothing while a day file is damaged.
+TEST(FeedImport, RebuiltPastRunTreeEqualsTheImportedOne) {
+  ScratchFolder dir;  // thousands of files, each flushed: in memory where the machine allows
+  const fs::path prog = dir.path() / "prog";
+  const fs::path feed = dir.path() / "feed";
+  ProgramFolders folders;
+  ASSERT_TRUE(CreateProgramFolders(prog, folders));
+  sim::FeedOptions o;
+  o.out = feed.string();
+  o.seed = 3;
+  o.from = sim::Date{2024, 3, 30};
+  o.to = sim::Date{2024, 4, 21};
+  o.recentWeeks = 1;
+  sim::FeedStats stats;
+  std::string error;
+  ASSERT_TRUE(sim::GenerateFeed(o, stats, error)) << error;
+
+  RecordingUi ui;
+  Settings settings(prog);
+  ASSERT_TRUE(settings.Load());
+  // The first import sees the weeks published by April 10th; the second, from "LastTime" on,
+  // the rest.
+  for (const DateTime now : {DateTime{2024, 4, 10, 12, 0, 0, 0}, DateTime{2024, 4, 25, 12, 0, 0, 0}}) {
+    SetClock clock(now);
+    ReplayJVLink jv(feed.string(), clock);
+    ASSERT_EQ(jv.JVInit(kJVSoftwareId), 0);
+    AccumulatedImport imp(settings, ui, clock, jv);
+    imp.Open();
+    if (imp.SetupData()) imp.SetFromDate(DateTime{2024, 3, 1, 0, 0, 0, 0});
+    RunImport(imp);
+    ASSERT_EQ(imp.GetOutcome(), AccumulatedImport::Outcome::Completed) << ToUtf8(imp.StatusText());
+  }
+  const std::map<std::string, std::string> imported = FileTree(folders.sei);
+  ASSERT_GT(imported.size(), 100u);
+
+  // Damage the tree: a file removed, one cut short, one with a line of another horse's race, and
+  // a file of a horse that ran in none of the days.
+  auto it = imported.begin();
+  const fs::path removed = folders.sei / it->first, cut = folders.sei / (++it)->first,
+                 altered = folders.sei / (++it)->first, stray = folders.sei / "2001" / "2001999999.kak";
+  fs::remove(removed);
+  fs::resize_file(cut, fs::file_size(cut) - 300);
+  ASSERT_TRUE(WriteFileAtomic(altered, it->second + std::next(it)->second.substr(0, kRecLenPastRun)));
+  fs::create_directories(stray.parent_path());
+  const std::string strayBytes = imported.begin()->second;
+  ASSERT_TRUE(WriteFileAtomic(stray, strayBytes));
+
+  // A damaged day file: nothing is rewritten.
+  const fs::path ra = DataFilePath(prog, ListDays(folders.data).back() + ".jvRA");
+  std::string raBytes;
+  ASSERT_TRUE(ReadFile(ra, raBytes));
+  ASSERT_TRUE(WriteFileAtomic(ra, raBytes.substr(0, raBytes.size() - 5)));
+  std::map<std::string, std::string> damagedTree = FileTree(folders.sei);
+  PastRunBuildResult refused = RebuildPastRunFiles(prog);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.filesWritten, 0);
+  EXPECT_EQ(FileTree(folders.sei), damagedTree);
+  ASSERT_TRUE(WriteFileAtomic(ra, raBytes));
+
+  int progress = 0;
+  const PastRunBuildResult r = RebuildPastRunFiles(prog, [&](int done, int total) {
+    EXPECT_EQ(done, ++progress);
+    EXPECT_EQ(total, stats.raceDays);
+  });
+  ASSERT_TRUE(r.ok) << ToUtf8(r.error);
+  EXPECT_TRUE(r.damaged.empty());
+  EXPECT_EQ(r.daysBuilt, stats.raceDays);
+  EXPECT_EQ(r.filesWritten, static_cast<int>(imported.size()));  // one write per file
+  EXPECT_EQ(r.filesWithoutDays, 1);
+  std::map<std::string, std::string> rebuilt = FileTree(folders.sei);
+  ASSERT_EQ(rebuilt.count("2001/2001999999.kak"), 1u);
+  EXPECT_EQ(rebuilt["2001/2001999999.kak"], strayBytes);
+  rebuilt.erase("2001/2001999999.kak");
+  EXPECT_TRUE(rebuilt == imported) << "the rebuilt tree differs from the imported one";
 }
