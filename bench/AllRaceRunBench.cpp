@@ -18,27 +18,12 @@
 #include "model/RaceDayModel.h"
 // after RecordFile.h (through PastRunFile.h), which it uses
 #include "SimulatedPastRuns.h"
+#include "SilentUi.h"
 
 using namespace kv;
 using namespace kv::test;
 
 namespace {
-
-class SilentUi : public UiPort {
- public:
-  void Info(const std::string&) override {}
-  void Warning(const std::string&) override {}
-  void Plain(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return true; }
-  void Beep() override {}
-  void Status(const std::string&) override {}
-  void ProgressShow(const std::string&) override {}
-  void ProgressDetail(const std::string&) override {}
-  void ProgressBar(int, int) override {}
-  void ProgressHide() override {}
-  void BusyCursor(bool) override {}
-  void ProcessMessages() override {}
-};
 
 struct World {
   ScratchFolder folder;
