@@ -20,6 +20,12 @@ int CmdLoad(CliContext& ctx) {
   if (dayName.empty()) return kExitUsage;
   auto day = std::make_unique<RaceDayModel>();
   QuietUi ui(ctx.ui);
+  // The all-race run after the load writes the prediction files: held like analyse holds it.
+  FolderLock lock;
+  if (CompareAfterLoad(ctx.program.settings)) {
+    lock = LockProgramFolder(ctx, "load");
+    if (!lock.Held()) return kExitFailed;
+  }
   const LoadedDayRun run = LoadDayAsWorkbench(*day, dayName, ctx.program.settings, ui);
   const DayLoadResult& res = run.load;
   if (!res.loaded) return kExitFailed;

@@ -40,6 +40,12 @@ int CmdRace(CliContext& ctx) {
   Settings& settings = ctx.program.settings;
   QuietUi ui(ctx.ui);
   auto day = std::make_unique<RaceDayModel>();
+  // The all-race run after the load writes the prediction files: held like analyse holds it.
+  FolderLock lock;
+  if (CompareAfterLoad(ctx.program.settings)) {
+    lock = LockProgramFolder(ctx, "race");
+    if (!lock.Held()) return kExitFailed;
+  }
   const LoadedDayRun res = LoadDayAsWorkbench(*day, dayName, settings, ui);
   if (!res.load.loaded) return kExitFailed;
   if (n > static_cast<int>(res.load.raceSlots.size())) {

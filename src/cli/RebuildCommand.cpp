@@ -11,6 +11,8 @@ namespace kv::cli {
 
 int CmdRebuild(CliContext& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx);
+  const FolderLock lock = LockProgramFolder(ctx, "rebuild");
+  if (!lock.Held()) return kExitFailed;
   ctx.ui.ProgressShow(J("過去走データを構築しています．．．"));
   int shownTenth = -1;
   const PastRunBuildResult r = RebuildPastRunFiles(ctx.program.folders.prog, [&](int done, int total) {

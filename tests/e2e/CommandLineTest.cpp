@@ -9,6 +9,7 @@
 #include "ProgramRun.h"
 #include "SimulatedPastRuns.h"
 #include "TempDir.h"
+#include "app/FolderLock.h"
 #include "app/Settings.h"
 #include "bets/VoteFile.h"
 
@@ -182,6 +183,12 @@ TEST(CommandLine, EachCommandRunsOnASmallWorld) {
   EXPECT_NE(cli.Out().find("files written\t" + std::to_string(imported.size()) + "\n"), std::string::npos)
       << cli.Out();
   EXPECT_TRUE(FileTree(sei) == imported);
+  {  // another command writing the folder: rebuild stops and says so
+    const FolderLock held = FolderLock::TryLock(cli.prog);
+    ASSERT_TRUE(held.Held());
+    EXPECT_EQ(cli.Run("rebuild"), 1);
+    EXPECT_TRUE(cli.Err().starts_with("rebuild: ")) << cli.Err();
+  }
 
   // export: compared in memory, nothing of the analysis written, and said so.
   ASSERT_EQ(cli.Run("export", "ptr " + day + " --out " + Quote(dir / "ptr.csv")), 0) << cli.Err();
