@@ -61,7 +61,7 @@ void PrintGrid(std::ostream& out, const TextGrid& grid);
 // The results tab: one line per paid entry, "caption<TAB>result<TAB>popularity<TAB>payout".
 void PrintResultsTab(std::ostream& out, const ResultsTab& tab);  // RaceCommands.cpp
 // Loads the day, runs the payout import over it and prints every race's list item and results
-// tab (what payouts DAY prints; results DAY after fetching the day's results).
+// tab (what payouts DAY prints).
 int LoadAndPrintPayouts(CliContext& ctx, const std::string& dayName);  // RaceCommands.cpp
 
 // The program folder's lock for a command that writes the store (import, analyses, rebuild,
