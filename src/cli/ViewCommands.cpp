@@ -20,16 +20,6 @@ namespace kv::cli {
 
 namespace {
 
-void PrintGrid(std::ostream& out, const TextGrid& g) {
-  for (int row = 0; row < g.RowCount(); ++row) {
-    for (int col = 0; col < g.ColCount(); ++col) {
-      if (col > 0) out << '\t';
-      out << ToUtf8(g.At(row, col));
-    }
-    out << '\n';
-  }
-}
-
 // A number argument from 1 to max, or 0.
 int NumberArg(const std::string& arg, int max) {
   const int n = IsDigits(arg) && arg.size() <= 2 ? ParseInt(arg) : 0;
