@@ -185,7 +185,11 @@ int CmdBets(CliContext& ctx) {
 
   ctx.out << ToUtf8(s.raceItem) << "  " << ToUtf8(TrimRight(s.candidates.SelectorItems()[static_cast<size_t>(
                                                 s.candidates.SelectedIndex())]))
-          << "  " << ToUtf8(AllocationModeCaption(s.bets.Mode())) << "  " << s.bets.AmountText() << "円\n";
+          << "  " << ToUtf8(AllocationModeCaption(s.bets.Mode())) << "  " << s.bets.AmountText() << "円";
+  // 均一 stakes are whole hundreds: say which amount each bet gets when it is not the one typed.
+  if (s.bets.Mode() == AllocationMode::Uniform && s.bets.Amount() >= 100 && s.bets.Amount() % 100 != 0)
+    ctx.out << "（1点" << UniformStake(s.bets.Amount()) << "円）";
+  ctx.out << '\n';
   ctx.out << "\n券種\t買い点数\t投票金額\t予想回収率\t回収金額\n";
   for (BetType t : kAllBetTypes) {
     const BetSummary& sum = s.bets.Summary(t);
@@ -212,11 +216,16 @@ int CmdVote(CliContext& ctx) {
   req.type = *a.type;
   req.raceRecord = s.day->Race(s.race);
   req.pluginDir = ctx.program.settings.GetText("Dir", "TavoroTohyo2");
+  req.amount = s.bets.Amount();
   req.startPlugin = false;
   const VoteResult r = VoteThroughPlugin(req, ctx.ui, ctx.desktop);
   if (r.outcome == VoteOutcome::Declined) return kExitOk;
   if (r.outcome != VoteOutcome::Written) return kExitFailed;
   ctx.out << r.csvPath.string() << " (" << r.lines << (r.lines == 1 ? " line)\n" : " lines)\n");
+  // The items and total under the confirmation, warnings included, one line each.
+  std::string summary = ToUtf8(r.summary);
+  std::erase(summary, '\r');
+  ctx.out << summary << '\n';
   return kExitOk;
 }
 

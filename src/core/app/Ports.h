@@ -67,7 +67,8 @@ class Desktop {
   virtual void SetClipboard(const std::string& text) = 0;  // CP932 text
   // Opens a file with the system's default viewer; false when that failed.
   virtual bool OpenFile(const std::string& utf8Path) = 0;
-  // Starts a program with one parameter in a working folder; false when it could not start.
+  // Starts a program with one parameter (CP932 text, as every core text) in a working folder;
+  // false when it could not start.
   virtual bool StartProgram(const std::string& utf8Program, const std::string& parameter,
                             const std::string& utf8WorkDir) = 0;
 };

@@ -114,7 +114,7 @@ void Allocate(TextGrid& table, BetType type, AllocationMode mode, long long amou
     case AllocationMode::Uniform:
       r = positive;
       if (r == 0) break;
-      for (int row : withOdds) stake[static_cast<size_t>(row)] = amount;
+      for (int row : withOdds) stake[static_cast<size_t>(row)] = UniformStake(amount);
       break;
     case AllocationMode::PayoutTarget:
       r = positive;

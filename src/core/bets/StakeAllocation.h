@@ -12,7 +12,7 @@
 //   0     均等  live rows with odds text      Trunc(A / r / 100 + 0.9) × 100, at least 100
 //   1     比例  live rows with odds text      share s = (1/o) / Σ(1/o) × 100;
 //                                             Trunc(A × s / 10000 + 0.95) × 100, at least 100
-//   2     均一  live rows with o > 0          A
+//   2     均一  live rows with o > 0          A rounded down to whole hundreds
 //   3     期配  live rows with o > 0          Trunc(A / o / 100 + 0.99) × 100, at least 100
 //
 // Nothing at all changes when A < 100 or the table has more than 4897 rows; nothing beyond that
@@ -47,6 +47,10 @@ struct BetSummary {
   // Empties the four texts (colours stay).
   void ClearTexts() { count.clear(), total.clear(), expectedRate.clear(), actualReturn.clear(); }
 };
+
+// The stake of every row in mode 均一: the amount rounded down to whole hundreds, since a vote
+// takes stakes in 100-yen units only (150 gives 100, 12345 gives 12300).
+inline long long UniformStake(long long amount) { return amount / 100 * 100; }
 
 // True when the row takes part in allocation.
 bool IsLiveRow(const TextGrid& table, int row);

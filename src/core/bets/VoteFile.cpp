@@ -60,6 +60,26 @@ std::string VoteFileName(std::string_view ra) {
   return FldStr(ra, kHdr_YearShort) + FldStr(ra, kHdr_MonthDay) + ".csv";
 }
 
+VoteTotals VoteTotalsOf(const TextGrid& table, BetType type) {
+  VoteTotals t;
+  for (int row = 1; row < table.RowCount(); ++row) {
+    if (!IsExportedVoteRow(table, type, row)) continue;
+    ++t.items;
+    t.total += ParseLong(Trim(table.At(row, StakeColOf(type))));
+  }
+  return t;
+}
+
+std::string VoteSummaryText(const VoteTotals& totals, long long amount) {
+  std::string text = J("（") + Fmt("%d", totals.items) + J("点・合計") + GroupThousands(totals.total) + J("円）");
+  if (amount > 0 && totals.total > amount)
+    text += "\r\n" + J("※合計が投資金額") + GroupThousands(amount) + J("円を超えています。");
+  if (totals.items > kMaxVoteItems)
+    text += "\r\n" + J("※1回の投票は") + Fmt("%d", kMaxVoteItems) + J("点までです。このファイルは") +
+            Fmt("%d", totals.items) + J("点あります。");
+  return text;
+}
+
 VoteResult VoteThroughPlugin(const VoteRequest& req, UiPort& ui, Desktop& desktop) {
   VoteResult res;
   if (IsBlank(req.dateBoxText)) {
@@ -88,7 +108,9 @@ VoteResult VoteThroughPlugin(const VoteRequest& req, UiPort& ui, Desktop& deskto
     return res;
   }
   const std::string csv = VoteCsv(table, req.type, req.raceRecord);
-  if (!ui.AskYesNo("[" + req.raceListItem + ":" + BetName(req.type) + J("]に投票します。実行してよろしいですか？"))) {
+  res.summary = VoteSummaryText(VoteTotalsOf(table, req.type), req.amount);
+  if (!ui.AskYesNo("[" + req.raceListItem + ":" + BetName(req.type) + J("]に投票します。実行してよろしいですか？") +
+                   "\r\n" + res.summary)) {
     res.outcome = VoteOutcome::Declined;
     return res;
   }
@@ -111,7 +133,9 @@ VoteResult VoteThroughPlugin(const VoteRequest& req, UiPort& ui, Desktop& deskto
   res.lines = exported;
   res.outcome = VoteOutcome::Written;
   if (!req.startPlugin) return res;
-  if (!desktop.StartProgram((pluginDir / kVotePluginProgram).string(), path.string(), pluginDir.string())) {
+  // The program and its folder go to the port as UTF-8 paths, the parameter as CP932 text (the
+  // port converts it once more on its way to the plug-in).
+  if (!desktop.StartProgram((pluginDir / kVotePluginProgram).string(), ToCp932(path.string()), pluginDir.string())) {
     ui.Info(J("投票プラグイン２の呼び出しでエラーが発生しました。\r\n投票プラグイン２が正しくインストールされているか確認してください。"));
     res.outcome = VoteOutcome::StartFailed;
   }

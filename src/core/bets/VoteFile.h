@@ -34,6 +34,19 @@ std::string VoteCsv(const TextGrid& table, BetType type, std::string_view ra);
 // "yymmdd.csv" from the race record.
 std::string VoteFileName(std::string_view ra);
 
+// Items and total stake of the rows a vote file would hold, and the lines that tell the bettor
+// about them under the confirmation question: "（132点・合計13,200円）", then a warning when the
+// total is more than the amount entered for the race (equal allocation lifts every stake to at
+// least 100 yen) and one when the items are more than one online vote takes.
+inline constexpr int kMaxVoteItems = 50;
+struct VoteTotals {
+  int items = 0;
+  long long total = 0;
+};
+VoteTotals VoteTotalsOf(const TextGrid& table, BetType type);
+// CP932 lines joined by CR LF; amount <= 0: the amount is not known and not compared.
+std::string VoteSummaryText(const VoteTotals& totals, long long amount);
+
 // What the vote command works with.
 struct VoteRequest {
   std::string dateBoxText;     // the main window's date box (CP932); blank: no day loaded
@@ -42,6 +55,7 @@ struct VoteRequest {
   BetType type = BetType::Win;
   std::string_view raceRecord;  // RA record of the selected race
   std::string pluginDir;        // "Dir"/"TavoroTohyo2" (CP932)
+  long long amount = 0;         // the race's amount as entered (yen); 0: not known
   bool startPlugin = true;      // false: write the file only (the CLI)
 };
 
@@ -61,6 +75,7 @@ struct VoteResult {
   VoteOutcome outcome = VoteOutcome::NoDay;
   fs::path csvPath;  // the file written (Written, StartFailed)
   int lines = 0;
+  std::string summary;  // VoteSummaryText of the table (CP932), once the checks passed
 };
 
 // Runs the checks, asks, writes the file and starts the plug-in through desktop; every message

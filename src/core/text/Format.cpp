@@ -28,4 +28,16 @@ std::string Fmt(const char* fmt, ...) {
   return out;
 }
 
+std::string GroupThousands(long long n) {
+  const unsigned long long magnitude =
+      n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+  const std::string digits = std::to_string(magnitude);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return n < 0 ? "-" + out : out;
+}
+
 }  // namespace kv

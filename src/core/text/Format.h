@@ -6,4 +6,7 @@ namespace kv {
 
 std::string Fmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
+// A whole number with a comma between groups of three digits: 13200 gives "13,200".
+std::string GroupThousands(long long n);
+
 }  // namespace kv

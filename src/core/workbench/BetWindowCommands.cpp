@@ -207,6 +207,7 @@ VoteResult BetWindowCommands::Vote() {
   req.type = ActiveType();
   req.table = &state_.Table(req.type);
   req.pluginDir = wb_.GetSettings().GetText("Dir", "TavoroTohyo2");
+  req.amount = state_.Amount();
   return VoteThroughPlugin(req, wb_.Ui(), wb_.GetDesktop());
 }
 

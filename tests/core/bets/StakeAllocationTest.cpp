@@ -73,6 +73,9 @@ TEST(StakeAllocation, ModeEdgeCases) {
       {AllocationMode::Equal, 100, std::vector<double>(7, 5.0), std::vector<long long>(7, 100)},
       {AllocationMode::PayoutTarget, 3000, {12.3, 50.0, 1.0}, {300, 100, 3000}},
       {AllocationMode::PayoutTarget, 3000, {2.3}, {1400}},  // 3000 / 2.3 = 1304.3 -> 1400
+      {AllocationMode::Uniform, 150, {5.0, 7.0}, {100, 100}},  // stakes are whole hundreds
+      {AllocationMode::Uniform, 12345, {5.0}, {12300}},
+      {AllocationMode::Uniform, 99, {5.0}, {0}},  // below 100: no stake, as in every mode
       {AllocationMode::Proportional, 3050, {7.7}, {3100}},
       {AllocationMode::Proportional, 3000, {1.5, 900.0}, {3000, 100}},  // a share below 100 yen becomes 100
   };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "JVRecordBuilder.h"
 #include "RecordingPorts.h"
 #include "TempDir.h"
@@ -7,6 +9,7 @@
 #include "bets/BetTables.h"
 #include "bets/VoteFile.h"
 #include "text/Cp932.h"
+#include "text/Format.h"
 
 namespace kv {
 namespace {
@@ -56,28 +59,33 @@ class VoteThroughPluginTest : public ::testing::Test {
   VoteRequest req;
 
   void SetUp() override {
-    fs::create_directories(dir.path() / "plugin" / "kaime");
+    fs::create_directories(plugin() / "kaime");
     req.dateBoxText = J("2011年04月30日");
     req.raceListItem = J("福島11R");
     req.table = &table;
     req.type = BetType::Quinella;
     req.raceRecord = kRa;
-    req.pluginDir = ToCp932((dir.path() / "plugin").string());
+    req.pluginDir = ToCp932(plugin().string());
   }
-  fs::path csv() const { return dir.path() / "plugin" / "kaime" / "110430.csv"; }
+  // The plug-in's own folder name is Japanese.
+  fs::path plugin() const { return dir.path() / "Tavoro投票プラグイン２"; }
+  fs::path csv() const { return plugin() / "kaime" / "110430.csv"; }
 };
 
 TEST_F(VoteThroughPluginTest, WritesAsksAndStartsThePlugin) {
   const VoteResult r = VoteThroughPlugin(req, ui, desktop);
   EXPECT_EQ(r.outcome, VoteOutcome::Written);
-  EXPECT_EQ(ui.Messages(), std::vector<std::string>{J("[福島11R:馬連]に投票します。実行してよろしいですか？")});
+  EXPECT_EQ(ui.Messages(),
+            std::vector<std::string>{J("[福島11R:馬連]に投票します。実行してよろしいですか？\r\n（1点・合計300円）")});
   std::string bytes;
   ASSERT_TRUE(ReadFile(csv(), bytes));
   EXPECT_EQ(bytes, "20110430,05,11,UMAFUKU,NORMAL,300,03-07,\r\n");
   ASSERT_EQ(desktop.started.size(), 1u);
-  EXPECT_EQ(desktop.started[0].program, (dir.path() / "plugin" / "TavoroTohyoPlugIn2.exe").string());
-  EXPECT_EQ(desktop.started[0].parameter, csv().string());
-  EXPECT_EQ(desktop.started[0].workDir, (dir.path() / "plugin").string());
+  EXPECT_EQ(desktop.started[0].program, (plugin() / "TavoroTohyoPlugIn2.exe").string());
+  // The parameter is CP932 text: converted back it names the file that was written.
+  EXPECT_EQ(ToUtf8(desktop.started[0].parameter), csv().string());
+  EXPECT_TRUE(fs::exists(fs::path(ToUtf8(desktop.started[0].parameter))));
+  EXPECT_EQ(desktop.started[0].workDir, plugin().string());
 }
 
 TEST_F(VoteThroughPluginTest, ChecksStopBeforeAnythingIsWritten) {
@@ -114,7 +122,7 @@ TEST_F(VoteThroughPluginTest, NoWritesNothingAndStartsNothing) {
 }
 
 TEST_F(VoteThroughPluginTest, MissingKaimeFolderIsReportedAndNothingStarts) {
-  fs::remove_all(dir.path() / "plugin" / "kaime");
+  fs::remove_all(plugin() / "kaime");
   EXPECT_EQ(VoteThroughPlugin(req, ui, desktop).outcome, VoteOutcome::NoKaimeFolder);
   ASSERT_EQ(ui.Messages().size(), 2u);
   EXPECT_NE(ui.Messages()[1].find(J("投票ファイルの保存先フォルダーがありません。")), std::string::npos);
@@ -134,6 +142,51 @@ TEST_F(VoteThroughPluginTest, WithoutStartingOnlyTheFileIsWritten) {
   EXPECT_EQ(VoteThroughPlugin(req, ui, desktop).outcome, VoteOutcome::Written);
   EXPECT_TRUE(fs::exists(csv()));
   EXPECT_TRUE(desktop.started.empty());
+}
+
+// The second line of the confirmation: items and total of the rows that go out, and warnings when
+// the total passes the amount entered or the items pass what one vote takes. The file itself is
+// the same either way.
+TEST_F(VoteThroughPluginTest, TheConfirmationTellsItemsTotalAndWhatIsTooMuch) {
+  auto trifectaLike = [](int items, const char* stake) {
+    TextGrid g = EmptyBetTable(BetType::Quinella);
+    g.SetRowCount(items + 1);
+    for (int row = 1; row <= items; ++row) {
+      g.Set(row, kColNo, Fmt("%3d", row)), g.Set(row, kColCombo, Fmt("%2d-%2d", row % 17 + 1, 18));
+      g.Set(row, kColOdds, "   12.3"), g.Set(row, 6, stake);
+    }
+    return g;
+  };
+  const std::string ask = J("[福島11R:馬連]に投票します。実行してよろしいですか？\r\n");
+  struct Case {
+    int items;
+    const char* stake;
+    long long amount;
+    const char* lines;
+  } cases[] = {
+      {30, "   100", 3000, "（30点・合計3,000円）"},
+      {30, "   100", 0, "（30点・合計3,000円）"},  // amount not known: nothing to compare
+      {31, "   100", 3000, "（31点・合計3,100円）\r\n※合計が投資金額3,000円を超えています。"},
+      {51, "   100", 10000, "（51点・合計5,100円）\r\n※1回の投票は50点までです。このファイルは51点あります。"},
+      {132, "   100", 3000,
+       "（132点・合計13,200円）\r\n※合計が投資金額3,000円を超えています。\r\n"
+       "※1回の投票は50点までです。このファイルは132点あります。"},
+  };
+  for (const Case& c : cases) {
+    TextGrid t = trifectaLike(c.items, c.stake);
+    req.table = &t;
+    req.amount = c.amount;
+    ui.Clear();
+    const VoteResult r = VoteThroughPlugin(req, ui, desktop);
+    EXPECT_EQ(r.outcome, VoteOutcome::Written) << c.items;
+    EXPECT_EQ(r.summary, J(c.lines));
+    ASSERT_FALSE(ui.Messages().empty());
+    EXPECT_EQ(ui.Messages()[0], ask + J(c.lines));
+    std::string bytes;
+    ASSERT_TRUE(ReadFile(csv(), bytes));
+    EXPECT_EQ(bytes, VoteCsv(t, BetType::Quinella, kRa));
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), c.items);
+  }
 }
 
 }  // namespace

@@ -62,6 +62,13 @@ TEST(Format, PrintfStyleIncludingLongTexts) {
   EXPECT_EQ(Fmt("%s!", longText.c_str()), longText + "!");
 }
 
+TEST(Format, ThousandsGroupedWithCommas) {
+  const std::pair<long long, const char*> cases[] = {
+      {0, "0"}, {999, "999"}, {1000, "1,000"}, {13200, "13,200"}, {273000, "273,000"}, {1234567, "1,234,567"},
+      {-1500, "-1,500"}};
+  for (const auto& [n, text] : cases) EXPECT_EQ(GroupThousands(n), text) << n;
+}
+
 TEST(TextGrid, ResizeKeepsCellsAndOutsideAccessIsSafe) {
   TextGrid g(2, 2);
   g.Set(1, 1, "a");
