@@ -51,7 +51,7 @@ bool IsHorseId(std::string_view id) {
 fs::path PastRunPath(const fs::path& programFolder, std::string_view horseId) {
   if (!IsHorseId(horseId)) return {};
   const std::string id(horseId);
-  return programFolder / "SEI" / id.substr(0, 4) / (id + ".kak");
+  return ResolveNoCase(programFolder, "SEI") / id.substr(0, 4) / (id + ".kak");
 }
 
 std::string PastRunEntry(std::string_view se) {

@@ -61,7 +61,9 @@ static_assert(kak::kFieldList + kak::kEntries * kak::kEntryLen + 32 - 1 == kLine
 // True when id is exactly ten ASCII digits (the only form of horse ID that may name a file).
 bool IsHorseId(std::string_view id);
 
-// programFolder/SEI/<first four digits>/<id>.kak; an empty path when id is not a horse ID.
+// programFolder/SEI/<first four digits>/<id>.kak, where SEI is the program folder's existing
+// folder of that name in any case ("Sei" brought over from another system); an empty path when
+// id is not a horse ID.
 fs::path PastRunPath(const fs::path& programFolder, std::string_view horseId);
 
 // ---- building ---------------------------------------------------------------------------------

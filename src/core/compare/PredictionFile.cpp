@@ -42,7 +42,7 @@ std::string LineBytes(const std::vector<std::string>& lines) {
 fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId) {
   if (!IsHorseId(horseId)) return {};
   const std::string id(horseId);
-  return programFolder / "SEI" / id.substr(0, 4) / (id + ".yos");
+  return ResolveNoCase(programFolder, "SEI") / id.substr(0, 4) / (id + ".yos");
 }
 
 std::string PredictionLine(std::string_view raceKey, const TRaceAnalysis& ra, int k) {

@@ -31,7 +31,7 @@ inline constexpr int kMatch = 1, kMatchLen = 10;  // date and venue: what a past
 inline constexpr int kMark = 47, kMarkLen = 2;    // point-win-rate rank
 }  // namespace yos
 
-// programFolder/SEI/<first four digits>/<id>.yos; an empty path when id is not ten digits.
+// programFolder/SEI/<first four digits>/<id>.yos (SEI matched in any case, as for the past-run files); an empty path when id is not ten digits.
 fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId);
 
 // The 50-byte line of runner slot k of a race. A number wider than its field is held at the

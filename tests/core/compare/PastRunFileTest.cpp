@@ -5,6 +5,7 @@
 #include "CompareFixtures.h"
 #include "TempDir.h"
 #include "compare/PastRunFile.h"
+#include "compare/PredictionFile.h"
 
 using namespace kv;
 using namespace kv::test;
@@ -30,6 +31,13 @@ TEST(PastRunPath, OnlyTenDigitIdsNameAFileInTheirBirthYearFolder) {
   EXPECT_EQ(PastRunPath(prog, "2005100001"), fs::path("/prog/SEI/2005/2005100001.kak"));
   for (const char* bad : {"", "200510000", "20051000011", "200510000a", "../../etc/", "2005 10001", "２００５１"})
     EXPECT_TRUE(PastRunPath(prog, bad).empty()) << bad;
+}
+
+TEST(PastRunPath, AnExistingSeiFolderIsUsedWhateverItsCase) {
+  TempDir dir;
+  fs::create_directories(dir / "Sei" / "2005");
+  EXPECT_EQ(PastRunPath(dir.path(), "2005100001"), dir / "Sei" / "2005" / "2005100001.kak");
+  EXPECT_EQ(PredictionPath(dir.path(), "2005100001"), dir / "Sei" / "2005" / "2005100001.yos");
 }
 
 TEST(PastRunTime, ReadsMinutesSecondsAndTenths) {
