@@ -162,23 +162,46 @@ Settings::Settings(const fs::path& progDir)
 
 FileResult Settings::Load() {
   sections_.clear();
-  utf8_ = bom_ = false;
+  utf8_ = bom_ = undecodable_ = false;
+  encoding_ = Encoding::Cp932;
   sections_.push_back(Section{});  // lines before the first header
   std::error_code ec;
   if (!fs::exists(path_, ec)) return {};
   std::string bytes;
   FileResult r = ReadFile(path_, bytes);
   if (!r) return r;
-  Parse(bytes);
+  if (!Parse(bytes)) return Undecodable();
   return {};
 }
 
-void Settings::Parse(std::string_view bytes) {
+FileResult Settings::Undecodable() const {
+  return FileResult::Fail("cannot decode " + path_.string() +
+                          ": not UTF-16, UTF-8 or CP932 text; its settings are not used and the file is left as it is");
+}
+
+bool Settings::Parse(std::string_view bytes) {
   sections_.clear();
-  bom_ = bytes.substr(0, 3) == "\xEF\xBB\xBF";
-  if (bom_) bytes.remove_prefix(3);
-  utf8_ = bom_ || LooksLikeUtf8(bytes);
   sections_.push_back(Section{});  // lines before the first header
+  utf8_ = bom_ = undecodable_ = false;
+  encoding_ = Encoding::Cp932;
+  std::string decoded;
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    const bool big = bytes[0] == '\xFE';
+    encoding_ = big ? Encoding::Utf16BE : Encoding::Utf16LE;
+    bom_ = utf8_ = true;
+    if (!Utf16ToUtf8(bytes.substr(2), big, decoded)) undecodable_ = true;
+    bytes = decoded;
+  } else if (bytes.starts_with("\xEF\xBB\xBF")) {
+    encoding_ = Encoding::Utf8;
+    bom_ = utf8_ = true;
+    bytes.remove_prefix(3);
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii && !LooksLikeUtf8(bytes)) undecodable_ = true;
+  } else if (LooksLikeUtf8(bytes)) {
+    encoding_ = Encoding::Utf8;
+    utf8_ = true;
+  }
+  if (undecodable_) return false;
   size_t pos = 0;
   while (pos < bytes.size()) {
     size_t nl = bytes.find('\n', pos);
@@ -205,6 +228,7 @@ void Settings::Parse(std::string_view bytes) {
     }
     sections_.back().lines.push_back(std::move(line));
   }
+  return true;
 }
 
 const std::string* Settings::Find(std::string_view section, std::string_view key) const {
@@ -287,7 +311,7 @@ FileResult Settings::Write(std::string_view section, std::string_view key, std::
   if (fs::exists(path_, ec)) {
     std::string bytes;
     reread = ReadFile(path_, bytes);
-    if (reread) Parse(bytes);
+    if (reread && !Parse(bytes)) reread = Undecodable();
   }
 
   if (sections_.empty()) sections_.push_back(Section{});
@@ -328,8 +352,8 @@ FileResult Settings::Write(std::string_view section, std::string_view key, std::
 std::string Settings::Render(std::string_view cp932) const { return utf8_ ? ToUtf8(cp932) : std::string(cp932); }
 
 FileResult Settings::Save() const {
+  if (undecodable_) return Undecodable();  // never overwrite the user's file
   std::string out;
-  if (bom_) out = "\xEF\xBB\xBF";
   for (size_t s = 0; s < sections_.size(); ++s) {
     const Section& sec = sections_[s];
     if (s > 0) {
@@ -340,6 +364,12 @@ FileResult Settings::Save() const {
       out += l.changed ? Render(l.key + "=" + l.value) : l.raw;
       out += "\r\n";
     }
+  }
+  switch (encoding_) {
+    case Encoding::Utf16LE: out = "\xFF\xFE" + Utf8ToUtf16(out, false); break;
+    case Encoding::Utf16BE: out = "\xFE\xFF" + Utf8ToUtf16(out, true); break;
+    case Encoding::Utf8: if (bom_) out = "\xEF\xBB\xBF" + out; break;
+    case Encoding::Cp932: break;
   }
   return WriteFileAtomic(path_, out);
 }

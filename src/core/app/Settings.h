@@ -2,11 +2,15 @@
 // The program's settings: one ini file, "Korvane2.ini" in the program folder, shared by the
 // workbench and the CLI. Sections hold key=value lines; values are Boolean (0/1), integer or text.
 //
-// Encoding: a file that is valid UTF-8 and holds non-ASCII bytes is read as UTF-8, any other
-// file as code page 932. Values are held as CP932 in memory. Saving keeps the encoding the file
-// was read in (a new file is written as CP932, the encoding of every other file of the program),
-// writes lines that were not changed back byte for byte (comments and unknown keys survive) and
-// replaces the file atomically.
+// Encoding: a file that starts with a UTF-16 byte-order mark (little- or big-endian, as Windows
+// editors save) is read as UTF-16; one that is valid UTF-8 and holds non-ASCII bytes (or starts
+// with the UTF-8 mark) as UTF-8; any other file as code page 932. Values are held as CP932 in
+// memory. Saving keeps the encoding the file was read in, its mark included (a new file is
+// written as CP932, the encoding of every other file of the program), writes lines that were
+// not changed back as they were (comments and unknown keys survive) and replaces the file
+// atomically. A file that cannot be decoded (UTF-16 cut or with a lone surrogate, a UTF-8 mark
+// before bytes that are not UTF-8) is reported by name, its settings
+// read as defaults, and it is never rewritten: the user's file stays as it was.
 #include <optional>
 #include <span>
 #include <string>
@@ -52,7 +56,9 @@ class Settings {
 
   const fs::path& Path() const { return path_; }
   const fs::path& ProgDir() const { return progDir_; }
-  bool FileIsUtf8() const { return utf8_; }
+  bool FileIsUtf8() const { return utf8_; }  // UTF-8 or UTF-16: Unicode text
+  // The file was there but could not be decoded: nothing is ever written to it.
+  bool FileUndecodable() const { return undecodable_; }
 
   bool Has(std::string_view section, std::string_view key) const;
 
@@ -100,13 +106,18 @@ class Settings {
 
   const std::string* Find(std::string_view section, std::string_view key) const;
   FileResult Write(std::string_view section, std::string_view key, std::string value);
-  void Parse(std::string_view bytes);
+  // Decodes and parses the file's bytes; false (the store left empty) when they do not decode.
+  bool Parse(std::string_view bytes);
+  FileResult Undecodable() const;
   std::string Render(std::string_view cp932) const;
 
   fs::path progDir_;
   fs::path path_;
-  bool utf8_ = false;
-  bool bom_ = false;
+  enum class Encoding { Cp932, Utf8, Utf16LE, Utf16BE };
+  Encoding encoding_ = Encoding::Cp932;
+  bool utf8_ = false;  // lines are held as UTF-8 (a UTF-8 or UTF-16 file)
+  bool bom_ = false;   // the file starts with a byte-order mark
+  bool undecodable_ = false;
   std::vector<Section> sections_;
 };
 

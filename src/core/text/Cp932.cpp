@@ -103,6 +103,86 @@ bool LooksLikeUtf8(std::string_view bytes) {
   return nonAscii;
 }
 
+namespace {
+
+void AppendUtf8(std::string& out, unsigned cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+void AppendUtf16(std::string& out, unsigned unit, bool bigEndian) {
+  const char hi = static_cast<char>(unit >> 8), lo = static_cast<char>(unit & 0xFF);
+  out += bigEndian ? hi : lo;
+  out += bigEndian ? lo : hi;
+}
+
+}  // namespace
+
+bool Utf16ToUtf8(std::string_view utf16, bool bigEndian, std::string& utf8) {
+  utf8.clear();
+  if (utf16.size() % 2 != 0) return false;
+  auto unit = [&](size_t i) {
+    const unsigned a = static_cast<unsigned char>(utf16[i]), b = static_cast<unsigned char>(utf16[i + 1]);
+    return bigEndian ? (a << 8) | b : (b << 8) | a;
+  };
+  utf8.reserve(utf16.size());
+  for (size_t i = 0; i < utf16.size(); i += 2) {
+    unsigned cp = unit(i);
+    if (cp >= 0xDC00 && cp <= 0xDFFF) return false;
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 3 >= utf16.size()) return false;
+      const unsigned low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return false;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    AppendUtf8(utf8, cp);
+  }
+  return true;
+}
+
+std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian) {
+  std::string out;
+  out.reserve(utf8.size() * 2);
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    size_t n = c < 0x80 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    unsigned cp = n == 0 ? c : n == 1 ? c & 0x1F : n == 2 ? c & 0x0F : c & 0x07;
+    bool ok = c < 0x80 || (n > 0 && i + n < utf8.size());
+    for (size_t k = 1; ok && k <= n; ++k) {
+      const unsigned char t = static_cast<unsigned char>(utf8[i + k]);
+      if ((t & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (t & 0x3F);
+    }
+    if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      AppendUtf16(out, 0xFFFD, bigEndian);
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      AppendUtf16(out, 0xD800 + ((cp - 0x10000) >> 10), bigEndian);
+      AppendUtf16(out, 0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian);
+    } else {
+      AppendUtf16(out, cp, bigEndian);
+    }
+    i += n + 1;
+  }
+  return out;
+}
+
 std::string CutBytes(std::string_view s, size_t n) {
   if (s.size() <= n) return std::string(s);
   size_t i = 0;

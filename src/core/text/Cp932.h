@@ -20,6 +20,12 @@ inline std::string J(std::string_view utf8) { return ToCp932(utf8); }
 // file from a CP932 one (CP932 Japanese is almost never valid UTF-8).
 bool LooksLikeUtf8(std::string_view bytes);
 
+// UTF-16 (little- or big-endian, without its byte-order mark) -> UTF-8. False when the bytes are
+// not UTF-16: an odd count or a lone surrogate.
+bool Utf16ToUtf8(std::string_view utf16, bool bigEndian, std::string& utf8);
+// UTF-8 -> UTF-16 without a byte-order mark. Bytes that are not UTF-8 become U+FFFD.
+std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian);
+
 // True for the first byte of a CP932 double-byte character.
 inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 

@@ -135,6 +135,46 @@ TEST(SettingsFile, ReadsBothEncodingsAndKeepsTheOneItFound) {
   }
 }
 
+TEST(SettingsFile, Utf16WithItsMarkIsReadAndWrittenBackAsUtf16) {
+  const std::string text = "; メモ\r\n[JvDataGet]\r\nLastTime=2024/04/20 17:00:00\r\n[KaimeSet]\r\nDefaultAmount=5000\r\n";
+  for (bool big : {false, true}) {
+    TempDir dir;
+    const std::string mark = big ? "\xFE\xFF" : "\xFF\xFE";
+    Settings s = LoadFrom(dir, mark + Utf8ToUtf16(text, big));
+    EXPECT_EQ(s.GetText("JvDataGet", "LastTime"), "2024/04/20 17:00:00") << big;
+    EXPECT_EQ(s.GetInt("KaimeSet", "DefaultAmount"), 5000) << big;
+
+    ASSERT_TRUE(s.WriteText("Dir", "kaime", J("買い目")));
+    const std::string saved = Slurp(dir / kSettingsFileName);
+    ASSERT_TRUE(saved.starts_with(mark));
+    std::string decoded;
+    ASSERT_TRUE(Utf16ToUtf8(std::string_view(saved).substr(2), big, decoded));
+    EXPECT_EQ(decoded, text + "[Dir]\r\nkaime=買い目\r\n") << big;
+  }
+}
+
+TEST(SettingsFile, FileThatDoesNotDecodeIsReportedReadAsDefaultsAndNeverRewritten) {
+  const std::string cases[] = {
+      std::string("\xFF\xFE[\0K\0a\0", 7),                  // UTF-16 cut in the middle of a character
+      std::string("\xFF\xFE\x00\xD8[\0", 6),                 // a lone surrogate
+      "\xEF\xBB\xBF[KaimeSet]\r\nDefaultAmount=5000\x82\xA0\r\n",  // UTF-8 mark, CP932 bytes
+  };
+  for (const std::string& bytes : cases) {
+    TempDir dir;
+    ASSERT_TRUE(WriteFileAtomic(dir / kSettingsFileName, bytes));
+    Settings s(dir.path());
+    const FileResult r = s.Load();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find(kSettingsFileName), std::string::npos) << r.error;
+    EXPECT_TRUE(s.FileUndecodable());
+    EXPECT_EQ(s.GetInt("KaimeSet", "DefaultAmount"), 3000);
+    EXPECT_FALSE(s.WriteInt("KaimeSet", "DefaultAmount", 7000).ok);
+    EXPECT_EQ(s.GetInt("KaimeSet", "DefaultAmount"), 7000);  // for this run
+    EXPECT_FALSE(s.Save().ok);
+    EXPECT_EQ(Slurp(dir / kSettingsFileName), bytes);
+  }
+}
+
 TEST(SettingsFile, NewFileIsWrittenAsCp932) {
   TempDir dir;
   Settings s(dir.path());
