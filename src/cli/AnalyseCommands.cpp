@@ -52,7 +52,8 @@ int CmdAnalyse(CliContext& ctx) {
               << Rank(a.PointWinsRevRank[k]) << '\n';
     }
   }
-  return kExitOk;
+  // The figures are right, but what the run had to store is not stored: a failure to see.
+  return res.Recorded() ? kExitOk : kExitFailed;
 }
 
 int CmdUnprocessed(CliContext& ctx) {
@@ -89,7 +90,7 @@ int CmdUnprocessed(CliContext& ctx) {
   auto day = std::make_unique<RaceDayModel>();
   int failed = 0;
   ProcessUnprocessedDays(q.days, ctx.ui, [&](const std::string& dayName) {
-    const bool ok = LoadAndRunAllRaces(*day, dayName, ctx.program.settings, ui).Analysed();
+    const bool ok = LoadAndRunAllRaces(*day, dayName, ctx.program.settings, ui).Recorded();
     ctx.out << ToUtf8(dayName) << (ok ? "\tanalysed" : "\tnot analysed") << '\n';
     failed += !ok;
     return ok;

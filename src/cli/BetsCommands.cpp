@@ -108,6 +108,7 @@ struct SelectedBets {
   TextGrid entry;
   CandidateSettings candidates;
   BetWindowState bets;
+  bool writeFailed = false;  // a file the run or the set choice writes could not be written (told)
 };
 
 // Loads, compares, selects the race and builds the bets. False when something stopped it (the
@@ -122,6 +123,7 @@ bool SelectAndBuild(CliContext& ctx, const BetsArgs& a, SelectedBets& s) {
     return false;
   });
   if (!run.Analysed()) return false;
+  s.writeFailed = run.run.writeFailed;
 
   s.race = run.load.raceSlots[static_cast<size_t>(a.raceIndex - 1)];
   s.raceItem = run.load.raceList[static_cast<size_t>(a.raceIndex - 1)];
@@ -146,7 +148,10 @@ bool SelectAndBuild(CliContext& ctx, const BetsArgs& a, SelectedBets& s) {
       ctx.err << "korvane2-cli: no candidate set named " << ToUtf8(want) << '\n';
       return false;
     }
-    s.candidates.SelectSet(found);
+    if (const FileResult r = s.candidates.SelectSet(found); !r) {
+      ctx.err << "korvane2-cli: " << r.error << '\n';
+      s.writeFailed = true;
+    }
   }
 
   s.bets.LoadOptions(settings);
@@ -200,7 +205,7 @@ int CmdBets(CliContext& ctx) {
     ctx.out << "\n[" << ToUtf8(TabCaption(t)) << "]\n";
     PrintTable(ctx.out, s.bets.Table(t), t);
   }
-  return kExitOk;
+  return s.writeFailed ? kExitFailed : kExitOk;
 }
 
 int CmdVote(CliContext& ctx) {
@@ -226,7 +231,7 @@ int CmdVote(CliContext& ctx) {
   std::string summary = ToUtf8(r.summary);
   std::erase(summary, '\r');
   ctx.out << summary << '\n';
-  return kExitOk;
+  return s.writeFailed ? kExitFailed : kExitOk;
 }
 
 }  // namespace kv::cli

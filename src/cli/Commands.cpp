@@ -171,7 +171,7 @@ int UsageError(CliContext& ctx, std::string_view why) {
 std::string DayArgument(CliContext& ctx, const std::string& arg) {
   std::string dayName = DayNameFromInput(ToCp932(arg));
   if (dayName.empty())
-    ctx.err << "korvane2-cli: DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日: " << arg << '\n';
+    ctx.err << "korvane2-cli: not a date: " << arg << " (DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日)\n";
   return dayName;
 }
 

@@ -86,7 +86,7 @@ int CmdExport(CliContext& ctx) {
     return kExitFailed;
   }
   ctx.out << target.string() << '\n';
-  return kExitOk;
+  return res.Recorded() ? kExitOk : kExitFailed;  // the predictions the run had to write were told
 }
 
 }  // namespace kv::cli

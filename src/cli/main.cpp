@@ -22,6 +22,7 @@ int Usage(std::ostream& os, int code) {
 int main(int argc, char** argv) {
   using namespace kv;
   using namespace kv::cli;
+  IgnoreFileSizeSignal();  // a full file-size limit fails the write with a message, not the program
 
   std::optional<fs::path> home;
   bool assumeYes = false;

@@ -126,6 +126,7 @@ bool GuiSession::SetUpDemo(const DemoFeedWriter& writer) {
 }
 
 int RunWorkbench(int argc, char** argv) {
+  IgnoreFileSizeSignal();  // a full file-size limit fails the write with a message, not the program
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
   // Fusion draws the grids' heading colours, which the platform styles may ignore.

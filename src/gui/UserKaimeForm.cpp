@@ -18,6 +18,7 @@
 
 #include "GuiFonts.h"
 #include "QtPorts.h"
+#include "text/Cp932.h"
 
 namespace kv::gui {
 
@@ -62,7 +63,7 @@ UserKaimeForm::UserKaimeForm(Workbench& wb, QWidget* parent)
   selector_->setEditable(false);
   connect(selector_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (filling_ || index < 0) return;
-    cs_.SelectSet(index);
+    if (const FileResult r = cs_.SelectSet(index); !r) wb_.Ui().Warning(ToCp932(r.error));
     ShowState();
   });
   name_ = new QLineEdit(Q(cs_.NameEdit), this);

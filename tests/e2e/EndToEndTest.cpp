@@ -385,6 +385,40 @@ TEST(EndToEnd, CommandLineImportsListsAndAnalysesAFeedFromJvsim) {
   EXPECT_EQ(SplitOn(SplitOn(kt, '\n')[0], '\t').size(), 34u);
   EXPECT_NE(kt.find("\n\n"), std::string::npos) << "an empty line before the matrix";
 
+  // A DAY is a real calendar date: path characters and impossible dates are refused as such.
+  for (const std::string day : {"'../x年..月..日'", "20251332", "'2024年04月3/日'"}) {
+    EXPECT_EQ(RunProgram(home + "load " + day, out, err), 2) << day;
+    EXPECT_NE(ReadAll(err).find("not a date"), std::string::npos) << day << ": " << ReadAll(err);
+    EXPECT_EQ(RunProgram(home + "export verify " + day, out, err), 2) << day;
+  }
+
+  // A race file cut to nothing is a damaged file, named, not an empty day.
+  const fs::path emptyDay = prog / "DATA" / "2024年01月06日.jvRA";
+  std::ofstream(emptyDay).close();
+  EXPECT_EQ(RunProgram(home + "load 20240106", out, err), 1);
+  EXPECT_NE(ReadAll(err).find(emptyDay.string()), std::string::npos) << ReadAll(err);
+  EXPECT_NE(ReadAll(err).find("壊れています"), std::string::npos) << ReadAll(err);
+  fs::remove(emptyDay);
+
+  // A full file-size limit: the prediction files of a day not analysed before cannot be written.
+  // The command says which and fails; it is not killed by the signal.
+  EXPECT_EQ(RunProgram("sh -c \"ulimit -f 0; exec " + home + "analyse 20240420\"", out, err), 1) << ReadAll(err);
+  EXPECT_NE(ReadAll(err).find(".yos"), std::string::npos) << ReadAll(err);
+
+  // A past-run year folder replaced by a file is named, not taken as horses without past runs.
+  {
+    fs::path year;
+    for (const auto& e : fs::directory_iterator(prog / "SEI"))
+      if (e.is_directory()) year = e.path();
+    ASSERT_FALSE(year.empty());
+    fs::rename(year, dir / "moved");
+    std::ofstream(year).close();
+    RunProgram(home + "load 20240421", out, err);
+    EXPECT_NE(ReadAll(err).find(year.string()), std::string::npos) << ReadAll(err);
+    fs::remove(year);
+    fs::rename(dir / "moved", year);
+  }
+
   // While another command holds the program folder, the commands that write it stop at once.
   {
     const FolderLock other = FolderLock::TryLock(prog);

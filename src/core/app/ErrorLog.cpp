@@ -1,5 +1,6 @@
 #include "app/ErrorLog.h"
 
+#include <fstream>
 #include <vector>
 
 #include "text/Cp932.h"
@@ -41,13 +42,32 @@ std::string ErrorLogLine(const DateTime& now, std::string_view message) {
   return head + Fmt("%02d:%02d:%02d", now.hour, now.minute, now.second) + colon + std::string(message);
 }
 
+namespace {
+
+// True when the file exists, is not empty and its last byte is not a line end.
+bool EndsInsideALine(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in || !in.seekg(-1, std::ios::end)) return false;
+  char last = '\n';
+  in.get(last);
+  return in && last != '\n';
+}
+
+}  // namespace
+
 FileResult AppendErrorLog(const fs::path& logFile, const DateTime& now, std::string_view message) {
+  return AppendErrorLogLines(logFile, now, std::vector<std::string>{std::string(message)});
+}
+
+FileResult AppendErrorLogLines(const fs::path& logFile, const DateTime& now, const std::vector<std::string>& messages) {
+  if (messages.empty()) return {};
   std::string text;
-  if (FileResult r = ReadIfPresent(logFile, text); !r) return r;
-  if (!text.empty() && text.back() != '\n') text += "\r\n";
-  text += ErrorLogLine(now, message);
-  text += "\r\n";
-  return WriteFileAtomic(logFile, text);
+  if (EndsInsideALine(logFile)) text += "\r\n";
+  for (const std::string& m : messages) {
+    text += ErrorLogLine(now, m);
+    text += "\r\n";
+  }
+  return AppendFile(logFile, text);
 }
 
 FileResult WriteStartupLog(const fs::path& logFile, const DateTime& now, const fs::path& progDir) {

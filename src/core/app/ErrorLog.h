@@ -1,9 +1,11 @@
 #pragma once
 // "ErrorLog.txt" in the program folder: the failures of real-time acquisition, one line each
 // ("【エラー】hh:nn:ss：" + message), and two lines per program start. CP932 text, lines end in
-// CR LF. Every change rewrites the file atomically.
+// CR LF. Error lines are appended to the end of the file, one write per batch of lines; the
+// start-up trim rewrites the file atomically.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Files.h"
 #include "app/Ports.h"
@@ -20,9 +22,11 @@ fs::path ErrorLogPath(const fs::path& progDir);
 // "【エラー】hh:nn:ss" + "：" + message (CP932), without a line end.
 std::string ErrorLogLine(const DateTime& now, std::string_view message);
 
-// Adds one error line at the end of the file (created when missing). An existing file that
-// cannot be read is left alone and reported.
+// Adds one error line at the end of the file (created when missing).
 FileResult AppendErrorLog(const fs::path& logFile, const DateTime& now, std::string_view message);
+// Adds one error line per message, all in one write (an import that rejects thousands of records
+// logs them in batches).
+FileResult AppendErrorLogLines(const fs::path& logFile, const DateTime& now, const std::vector<std::string>& messages);
 
 // Start-up: keeps the last kErrorLogKeptLines lines of the file, then adds
 // "ソフト起動：yyyy/mm/dd hh:nn:ss" and the program folder's full path.
@@ -33,6 +37,9 @@ class ErrorLog {
  public:
   ErrorLog(fs::path file, const Clock& clock) : file_(std::move(file)), clock_(clock) {}
   FileResult Append(std::string_view message) const { return AppendErrorLog(file_, clock_.Now(), message); }
+  FileResult Append(const std::vector<std::string>& messages) const {
+    return AppendErrorLogLines(file_, clock_.Now(), messages);
+  }
   const fs::path& Path() const { return file_; }
 
  private:

@@ -1,12 +1,14 @@
 #include "app/Files.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 
@@ -164,6 +166,55 @@ FileResult AppendFile(const fs::path& path, std::string_view bytes) {
   FileResult r = ok ? FileResult{} : FileResult::Fail(Why(path, "cannot write"));
   ::close(fd);
   return r;
+}
+
+namespace {
+
+// The process id in the name of one of our temporary files (".<name>.tmp<pid>_<n>" or
+// ".<name>.btmp<pid>_<n>"), or -1 when the name is not one.
+long TempFileOwner(const std::string& name) {
+  if (name.empty() || name[0] != '.') return -1;
+  const size_t us = name.rfind('_');
+  if (us == std::string::npos || us + 1 >= name.size()) return -1;
+  for (size_t i = us + 1; i < name.size(); ++i)
+    if (name[i] < '0' || name[i] > '9') return -1;
+  size_t start = us;
+  while (start > 0 && name[start - 1] >= '0' && name[start - 1] <= '9') --start;
+  if (start == us) return -1;
+  const std::string_view before = std::string_view(name).substr(0, start);
+  if (!before.ends_with(".tmp") && !before.ends_with(".btmp")) return -1;
+  return std::stol(name.substr(start, us - start));
+}
+
+bool ProcessRunning(long pid) {
+  if (pid <= 0) return false;
+  if (pid == static_cast<long>(::getpid())) return true;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+}  // namespace
+
+int RemoveStaleTempFiles(const fs::path& dir, bool recursive) {
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& p = it->path();
+    std::error_code tec;
+    if (it->is_directory(tec)) {
+      if (recursive && !it->is_symlink(tec)) removed += RemoveStaleTempFiles(p, true);
+      continue;
+    }
+    const long owner = TempFileOwner(p.filename().string());
+    if (owner < 0 || ProcessRunning(owner)) continue;
+    if (fs::remove(p, tec)) ++removed;
+  }
+  return removed;
+}
+
+void IgnoreFileSizeSignal() {
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 fs::path ResolveNoCase(const fs::path& dir, const std::string& name) {

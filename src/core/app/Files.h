@@ -40,6 +40,17 @@ FileResult ReadFile(const fs::path& path, std::string& out);
 // Appends bytes to path (creating it), used for logs only.
 FileResult AppendFile(const fs::path& path, std::string_view bytes);
 
+// Removes the temporary files that WriteFileAtomic and WriteFilesAtomic left in dir (and, when
+// recursive, in its sub-folders) because the writing process was killed before it could remove
+// them. A temporary file of a process that is still running is left alone. Returns how many
+// files were removed.
+int RemoveStaleTempFiles(const fs::path& dir, bool recursive);
+
+// A write beyond the process's file-size limit ends the process with a signal (SIGXFSZ) where
+// the platform has one. Ignoring it makes such a write fail (EFBIG) and be reported like any
+// other failed write. Called once at the start of each program.
+void IgnoreFileSizeSignal();
+
 // The existing entry of dir named like name without regard to case, else dir / name.
 fs::path ResolveNoCase(const fs::path& dir, const std::string& name);
 

@@ -29,12 +29,16 @@ void BetWindowState::LoadOptions(const Settings& settings) {
 
 long long BetWindowState::Amount() const { return ParseLong(amount_); }
 
-void BetWindowState::Build(const RaceDayModel& day, int race, const TextGrid& entry,
-                           const CandidateSettings& candidates) {
+void BetWindowState::Clear() {
   for (BetType t : kAllBetTypes) {
     tables_[Index(t)] = EmptyBetTable(t);
     summaries_[Index(t)].ClearTexts();
   }
+}
+
+void BetWindowState::Build(const RaceDayModel& day, int race, const TextGrid& entry,
+                           const CandidateSettings& candidates) {
+  Clear();
   if (race < 0 || race >= kMaxRaces) return;
   runners_ = day.RunnerCount(race);
   OddsBoundsArray bounds{};

@@ -41,6 +41,8 @@ class BetWindowState {
   // entry table's marks and the candidate settings' odds bounds; then allocates the amount and
   // evaluates the race's payouts on each table.
   void Build(const RaceDayModel& day, int race, const TextGrid& entry, const CandidateSettings& candidates);
+  // Every table back to its empty form and the summaries blank (the race they were built for is gone).
+  void Clear();
 
   // The amount field's text (digits only, at most 8). Race selection puts StakeList[race] here.
   const std::string& AmountText() const { return amount_; }

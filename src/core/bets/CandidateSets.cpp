@@ -56,6 +56,18 @@ CandidateSet ParseSetLine(std::string_view line) {
   return set;
 }
 
+bool IsSetLine(std::string_view line) {
+  if (line.empty() || line.size() > static_cast<size_t>(kSetLineLength)) return false;
+  for (size_t i = 0; i < line.size() && i < static_cast<size_t>(kBoundsPos - 1); ++i)
+    if (line[i] != '0' && line[i] != '1') return false;
+  for (int i = 0; i < kOddsBounds; ++i) {
+    const std::string_view f = Trim(Fld(line, kBoundsPos + kBoundWidth * i, kBoundWidth));
+    const std::string_view digits = f.starts_with('-') ? f.substr(1) : f;
+    if (!f.empty() && !IsDigits(digits)) return false;
+  }
+  return true;
+}
+
 std::string FormatSetLine(const CandidateSet& set) {
   std::string line;
   line.reserve(kSetLineLength);
@@ -133,14 +145,15 @@ std::vector<std::string> CandidateSettings::SelectorItems() const {
   return items;
 }
 
-void CandidateSettings::SelectSet(int index) {
-  if (index < 0 || index >= static_cast<int>(KaimeSetList.size())) return;
+FileResult CandidateSettings::SelectSet(int index) {
+  if (index < 0 || index >= static_cast<int>(KaimeSetList.size())) return {};
   CandidateSet set = ParseSetLine(KaimeSetList[static_cast<size_t>(index)]);
   current_.checks = set.checks;
   for (int i = 0; i < kOddsBounds; ++i)
     if (set.bounds[i] >= 0) SetBound(i, set.bounds[i]);
   selected_ = index;
-  if (settings_) settings_->WriteInt("Kaime", "SetIndex", index);
+  if (settings_) return settings_->WriteInt("Kaime", "SetIndex", index);
+  return {};
 }
 
 bool CandidateSettings::Check(int role, int criterion, int rank) const {

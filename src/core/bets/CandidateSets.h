@@ -62,6 +62,9 @@ struct CandidateSet {
   std::string name;                       // the 20-byte name field as stored (blank-padded)
 };
 
+// True when line can be a set line: at most 456 bytes, every flag present "0" or "1" and every
+// bound present a number (blank-padded). Anything else is not a set (random bytes, another file).
+bool IsSetLine(std::string_view line);
 // Reads a set line (short lines as described above).
 CandidateSet ParseSetLine(std::string_view line);
 // The 456-byte line of a set; the name is padded or cut to 20 bytes (see NameField).
@@ -97,8 +100,9 @@ class CandidateSettings {
 
   // Selector change: applies line `index` to the check items and the bounds (each bound that
   // reads 0 or more is clamped into its field's range; a negative one leaves the field) and
-  // writes "Kaime"/"SetIndex". An index that names no line does nothing.
-  void SelectSet(int index);
+  // writes "Kaime"/"SetIndex"; the result is that write's (a failure names the settings file).
+  // An index that names no line does nothing.
+  FileResult SelectSet(int index);
 
   // 追加: saves the current state under NameEdit. Asks before overwriting each line of the same
   // name; a No saves nothing. Returns true when the file was written.

@@ -25,11 +25,11 @@ std::string PaidComboText(BetType type, std::string_view hr, int i) {
   switch (type) {
     case BetType::Win:
     case BetType::Place: return {};
-    case BetType::Bracket: return Fmt("%2d-%2d", ParseInt(f.substr(0, 1)), ParseInt(f.substr(1, 1)));
+    // Fld clips: an empty or short payout record (no payout yet) reads blank numbers.
+    case BetType::Bracket: return Fmt("%2d-%2d", FldInt(f, 1, 1), FldInt(f, 2, 1));
     case BetType::Trio:
-    case BetType::Trifecta:
-      return Fmt("%2d-%2d-%2d", ParseInt(f.substr(0, 2)), ParseInt(f.substr(2, 2)), ParseInt(f.substr(4, 2)));
-    default: return Fmt("%2d-%2d", ParseInt(f.substr(0, 2)), ParseInt(f.substr(2, 2)));
+    case BetType::Trifecta: return Fmt("%2d-%2d-%2d", FldInt(f, 1, 2), FldInt(f, 3, 2), FldInt(f, 5, 2));
+    default: return Fmt("%2d-%2d", FldInt(f, 1, 2), FldInt(f, 3, 2));
   }
 }
 

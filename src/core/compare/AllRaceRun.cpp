@@ -104,6 +104,7 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
       PredictionWriteResult w = WritePredictions(day, prog);
       res.errors.insert(res.errors.end(), w.errors.begin(), w.errors.end());
       res.predictionsWritten = w.errors.empty();
+      res.writeFailed = !w.errors.empty();
       // A day whose prediction lines could not all be written stays unprocessed, so that a later
       // run writes them.
       if (res.predictionsWritten && !w.dayNames.empty() && races > 6) {
@@ -111,7 +112,7 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
         if (r)
           res.dayRecorded = true;
         else
-          res.errors.push_back(ToCp932(r.error));
+          res.errors.push_back(ToCp932(r.error)), res.writeFailed = true;
       }
     }
   }

@@ -30,6 +30,7 @@ struct AllRaceRunResult {
   bool compared = false;            // every race was compared and ranked
   bool predictionsWritten = false;  // every prediction line was written
   bool dayRecorded = false;         // the day entered the processed-days list
+  bool writeFailed = false;         // a prediction file or the processed-days list could not be written
   int racesCompared = 0;
   std::vector<std::string> errors;  // CP932; already shown to the user
 };

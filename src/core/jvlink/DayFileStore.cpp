@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "jvlink/RecordFile.h"
 #include "jvlink/JVData_Structure.h"
@@ -65,6 +66,14 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 }  // namespace
 
 // ---- naming ----------------------------------------------------------------------------------
+
+bool IsCalendarDate(std::string_view d) {
+  if (d.size() != 8 || !IsDigits(d)) return false;
+  using namespace std::chrono;
+  const year_month_day ymd{year{FldInt(d, 1, 4)}, month{static_cast<unsigned>(FldInt(d, 5, 2))},
+                           day{static_cast<unsigned>(FldInt(d, 7, 2))}};
+  return ymd.ok();
+}
 
 std::string DayNameFromDate(std::string_view d) {
   static const std::string kYear = J("年"), kMonth = J("月"), kDay = J("日");
@@ -334,43 +343,42 @@ StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, con
   switch (writer) {
     case StoreWriter::Import:
       if (ra) {
-        const int runners = FldInt(line, kRA_Entered);
-        accept = centralKind && dateOk && race > 0 && runners >= 1 && runners <= 18;
+        accept = centralKind && dateOk;
         zeroDate = true;
         rules.order = Order::Sorted;
       } else if (se) {
-        accept = race > 0 && horse >= 1 && horse <= 18 && centralKind && dateOk;
+        accept = centralKind && dateOk;
         rules.order = Order::Grid;
       } else if (hr) {
-        accept = dateOk && race > 0;
+        accept = dateOk;
         zeroDate = true;
         rules.order = Order::Sorted;
       } else {
-        accept = finalKind && race > 0;
+        accept = finalKind;
         zeroKindAndDate = true;
         rules.order = Order::Sorted;
         rules.dropBlankFirst = true;
       }
       break;
     case StoreWriter::RealtimeOdds:
-      accept = finalKind && race > 0;
+      accept = finalKind;
       zeroKindAndDate = true;
       rules.order = Order::Sorted;
       rules.dropBlankFirst = true;
       break;
     case StoreWriter::RealtimeResults:
       if (ra) {
-        accept = race > 0;
+        accept = true;
         zeroDate = true;
         rules.createMissing = false;
         rules.order = Order::AsIs;
         rules.dropBlankFirst = true;
       } else if (se) {
-        accept = race > 0 && horse > 0;
+        accept = true;
         rules.createMissing = false;
         rules.order = Order::Grid;
       } else {
-        accept = race > 0;
+        accept = true;
         rules.order = Order::AsIs;
       }
       break;
@@ -386,6 +394,25 @@ StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, con
       break;
   }
   if (!accept) return res;
+
+  // The key fields of a record the writer keeps: a record that names no real day, race or horse
+  // would make its day unloadable (or land in a slot of another), so it is logged and skipped.
+  auto reject = [&](const std::string& why) {
+    res.outcome = StoreOutcome::Rejected;
+    res.message = type + J("レコードの") + why + J("（レースキー") + std::string(Fld(line, kHdr_RaceKey)) + J("）");
+    return res;
+  };
+  // A zero race, runner count or horse number is no fault: it is a record that holds no race
+  // yet (entries before the draw give horse number 00), and it is skipped without a word.
+  if (!IsCalendarDate(Fld(line, kHdr_Date))) return reject(J("日付が暦にありません"));
+  if (!IsDigits(Fld(line, kHdr_RaceNum)) || race > kGridRaces) return reject(J("レース番号が1～12ではありません"));
+  if (ra && (!IsDigits(Fld(line, kRA_Entered)) || FldInt(line, kRA_Entered) > kGridHorses))
+    return reject(J("登録頭数が1～18ではありません"));
+  if (se && (!IsDigits(Fld(line, kSE_HorseNum)) || horse > kGridHorses)) return reject(J("馬番が1～18ではありません"));
+  const bool anyRace = writer == StoreWriter::ChangeInfo || writer == StoreWriter::TimeSeries;
+  if ((race < 1 && !anyRace) || (ra && writer == StoreWriter::Import && FldInt(line, kRA_Entered) < 1) ||
+      (se && horse < 1))
+    return res;
 
   PendingOp op;
   op.rules = rules;

@@ -78,6 +78,8 @@ namespace kv {
 
 // ---- naming ----------------------------------------------------------------------------------
 
+// True when the text is eight digits "yyyymmdd" naming a real calendar date.
+bool IsCalendarDate(std::string_view yyyymmdd);
 // Day name "yyyy年mm月dd日" (14 CP932 bytes) from an 8-byte "yyyymmdd" text, taken as it is.
 std::string DayNameFromDate(std::string_view yyyymmdd);
 // Day name from record positions 12-19.

@@ -14,6 +14,17 @@ RecordFile RecordFile::Read(const fs::path& path, int recordLength) {
   f.recordLength_ = recordLength;
   std::error_code ec;
   if (!fs::exists(path, ec)) {
+    // "Missing" only when the folder that should hold the file is there: a folder replaced by
+    // a file (or one that cannot be searched) hides every file below it, and that is reported.
+    const fs::path folder = path.parent_path();
+    std::error_code fec;
+    const bool folderIsFile = !folder.empty() && fs::exists(folder, fec) && !fs::is_directory(folder, fec);
+    if (ec || folderIsFile) {
+      f.status_ = Status::Unreadable;
+      f.error_ = folderIsFile ? J("フォルダを読めません：") + PathForMessage(folder) + J("（フォルダではなくファイルです）")
+                              : J("ファイルを読めません：") + PathForMessage(path) + J("（") + ToCp932(ec.message()) + J("）");
+      return f;
+    }
     f.status_ = Status::Missing;
     return f;
   }

@@ -276,13 +276,16 @@ void AccumulatedImport::ReadLoop() {
   store_ = std::make_unique<DayFileStore>(progDir_);
 
   bool complete = false;
+  int recordInFile = 0;  // records of the current file read so far
   for (;;) {
     ui_.ProcessMessages();
     if (cancelled_) break;
     const JVReadResult r = jv_.JVRead(kReadBufferOdds);
     if (r.code > 0) {
+      ++recordInFile;
       if (!StoreRecord(r.record)) break;
     } else if (r.code == -1) {
+      recordInFile = 0;
       ++filesRead_;
       SetBar(ImportBar::Reading, filesRead_, readCount_);
       SetStatus(J("データ読込み中．．．(") + Fmt("%d/%d", filesRead_, readCount_) + ")");
@@ -290,12 +293,19 @@ void AccumulatedImport::ReadLoop() {
       complete = true;
       break;
     } else if (r.code < -3) {
-      ui_.Info(J("JVReadエラー:") + JVResultMessage("JVRead", r.code));
+      // Where the read stopped, so that the record can be found (the next import stops there again).
+      std::string where;
+      if (!r.fileName.empty())
+        where = J("（") + r.fileName + J("の") + Fmt("%d", recordInFile + 1) + J("件目のレコード）");
+      const std::string message = J("JVReadエラー:") + JVResultMessage("JVRead", r.code) + where;
+      LogError(message);
+      ui_.Info(message);
       break;
     }
     // -2 and -3: call again.
   }
   // Whatever stopped the loop, what was stored so far goes to disk.
+  FlushLog();
   const bool flushed = FlushStore();
   store_.reset();
   if (complete) Finish(flushed);
@@ -338,7 +348,8 @@ bool AccumulatedImport::StoreRecord(std::string_view record) {
       return true;
     case StoreOutcome::Rejected:
       ++rejected_;
-      LogError(s.message);
+      pendingLog_.push_back(s.message);  // logged in batches: one write per batch, not per record
+      if (pendingLog_.size() >= kLogBatch) FlushLog();
       return true;
     case StoreOutcome::Failed:
       break;
@@ -393,7 +404,14 @@ void AccumulatedImport::CloseReadCycle() {
 }
 
 void AccumulatedImport::LogError(std::string_view message) {
-  const FileResult r = ErrorLog(ErrorLogPath(progDir_), clock_).Append(message);
+  pendingLog_.emplace_back(message);
+  FlushLog();
+}
+
+void AccumulatedImport::FlushLog() {
+  if (pendingLog_.empty()) return;
+  const FileResult r = ErrorLog(ErrorLogPath(progDir_), clock_).Append(pendingLog_);
+  pendingLog_.clear();
   if (!r && !logFailed_) {
     logFailed_ = true;  // told once per import
     ui_.Warning(ToCp932(r.error));

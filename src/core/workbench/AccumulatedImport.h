@@ -154,7 +154,8 @@ class AccumulatedImport {
   bool FlushStore();
   bool BuildPastRuns();
   void Finish(bool complete);
-  void LogError(std::string_view message);
+  void LogError(std::string_view message);  // with the lines still pending before it
+  void FlushLog();
   void ShowFailure(const std::string& message);
   void WriteSetting(std::string_view key, std::string_view value);
 
@@ -191,6 +192,8 @@ class AccumulatedImport {
   FolderLock lock_;  // held from Start until the read cycle is closed
   std::string shownFailure_;  // the file error already shown in this import
   bool logFailed_ = false;
+  std::vector<std::string> pendingLog_;  // error-log lines not yet written
+  static constexpr size_t kLogBatch = 500;
 
   std::string status_, madeData_, buildDone_;
   BarState bars_[3];

@@ -52,6 +52,11 @@ void BetWindowCommands::SaveCandidateDialogPosition(CandidateSettings::Position 
   CandidateSettings::WritePosition(wb_.GetSettings(), p);
 }
 
+void BetWindowCommands::DayGone() {
+  state_.Clear();
+  Changed();
+}
+
 int BetWindowCommands::SelectedRace() const {
   const RaceDayModel* day = wb_.Day();
   if (!day || wb_.SelectedListIndex() < 0) return -1;

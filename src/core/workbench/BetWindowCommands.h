@@ -71,6 +71,8 @@ class BetWindowCommands {
   void ApplyCandidateSetToRace();
   // 買い目: the eight tables of the selected race from the entry table's marks.
   void Build();
+  // The day the tables were built for is gone (another day loaded, or none): the tables empty.
+  void DayGone();
   // 全 / CL above entry-table column col (24, 25 or 26), then 買い目.
   void MarkAll(int col);
   void ClearAll(int col);

@@ -125,7 +125,8 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
   const fs::path kakPath = PastRunPath(day.ProgDir, id);  // empty for an ID that is not ten digits
   if (!kakPath.empty()) {
     RecordFile kak = ReadPastRunRecords(kakPath);
-    if (!kak.ok() && !kak.missing()) {
+    // Told once per problem: a year folder that cannot be read stands for every horse born then.
+    if (!kak.ok() && !kak.missing() && std::find(problems.begin(), problems.end(), kak.error()) == problems.end()) {
       problems.push_back(kak.error());
       ui.Status(kak.error());
     }
@@ -185,11 +186,13 @@ std::string RaceListItem(std::string_view ra) {
 }
 
 std::string DayNameFromInput(std::string_view text) {
-  if (text.size() == 8 && IsDigits(text))
-    return DayNameFromDate(text);
-  if (text.size() == 14 && DayNameFromDate(std::string(text.substr(0, 4)) + std::string(text.substr(6, 2)) +
-                                           std::string(text.substr(10, 2))) == text)
-    return std::string(text);
+  // Only a real calendar date names a day: the name becomes part of file paths, so "../" or
+  // any other text must never pass.
+  if (IsCalendarDate(text)) return DayNameFromDate(text);
+  if (text.size() == 14) {
+    const std::string date = std::string(text.substr(0, 4)) + std::string(text.substr(6, 2)) + std::string(text.substr(10, 2));
+    if (IsCalendarDate(date) && DayNameFromDate(date) == text) return std::string(text);
+  }
   return {};
 }
 
@@ -242,22 +245,43 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
     return result;
   };
   if (!raceFile.ok()) return stop(raceFile.error());
+  // An empty race file is no empty day: the file was cut (a full disk, a crash) and is damaged.
+  if (raceFile.size() == 0)
+    return stop(J("ファイルが壊れています：") + PathForMessage(day.DayFilePath) + J("（レコードがありません）"));
+  // Where the load stopped or what it left out: the file and its line.
+  auto at = [](const RecordFile& f, size_t n) {
+    return J("（") + PathForMessage(f.path()) + J("の") + Fmt("%zu", n + 1) + J("件目）");
+  };
   EntryFiles entries(progDir, raceFileName);
   day.RaceCount = 0;
   for (size_t n = 0; n < raceFile.size() && day.RaceCount < kMaxRaces; ++n) {
     const int r = day.RaceCount;
-    day.RaceRecords.Set(r, raceFile.Record(n));
+    const std::string_view rec = raceFile.Record(n);
+    const int raceNum = FldInt(rec, kHdr_RaceNum);
+    if (!IsDigits(Fld(rec, kHdr_RaceNum)) || raceNum < 1 || raceNum > 12 || !IsDigits(Fld(rec, kRA_Entered)) ||
+        FldInt(rec, kRA_Entered) > kMaxRunners) {
+      // A record no import stores (race outside 1-12, more than 18 runners): the rest of the day is
+      // still good, so only this race is left out.
+      const std::string message = J("レース番号か登録頭数が不正なレコードを読み飛ばしました") + at(raceFile, n);
+      result.problems.push_back(message);
+      ui.Warning(message);
+      continue;
+    }
+    day.RaceRecords.Set(r, rec);
     const std::string_view ra = day.Race(r);
     const RecordFile& se = entries.Of(Fld(ra, kHdr_Venue));
-    if (se.missing()) return stop(shownDay + IncompleteMessage());
+    if (se.missing())
+      return stop(shownDay + IncompleteMessage() + J("（") + PathForMessage(se.path()) + J("がありません）"));
     if (!se.ok()) return stop(se.error());
-    const int base = (FldInt(ra, kHdr_RaceNum) - 1) * kMaxRunners;
+    const int base = (raceNum - 1) * kMaxRunners;
     const int runners = day.RunnerCount(r);
     for (int k = 0; k < runners; ++k) {
       const long long idx = static_cast<long long>(base) + k;
-      if (idx < 0 || idx >= static_cast<long long>(se.size())) return stop(shownDay + IncompleteMessage());
+      if (idx < 0 || idx >= static_cast<long long>(se.size()))
+        return stop(shownDay + IncompleteMessage() + at(se, static_cast<size_t>(std::max(idx, 0LL))));
       day.EntryRecords.Set(RaceDayModel::EntryIndex(r, k), se.Record(static_cast<size_t>(idx)));
-      if (FldInt(day.Entry(r, k), kSE_Frame) < 1) return stop(shownDay + IncompleteMessage());
+      if (FldInt(day.Entry(r, k), kSE_Frame) < 1)
+        return stop(shownDay + IncompleteMessage() + at(se, static_cast<size_t>(idx)));
     }
     day.RaceCount = r + 1;
     ui.ProgressBar(day.RaceCount, kProgressRaces);

@@ -64,7 +64,7 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, std::string_view dayName, const Set
 std::string RaceListItem(std::string_view ra);
 
 // The day name of a date typed as "yyyymmdd", or the text itself when it already is a day name
-// ("yyyy年mm月dd日" in CP932). Empty when it is neither.
+// ("yyyy年mm月dd日" in CP932). Empty when it is neither or names no real calendar date.
 std::string DayNameFromInput(std::string_view cp932);
 
 // The past-run statistics of one runner, as the loader derives them, for tests and the CLI:
@@ -91,6 +91,8 @@ struct LoadedDayRun {
   AllRaceRunResult run;  // left at its defaults when the run did not start
   // The day loaded and every race was compared and ranked.
   bool Analysed() const { return load.loaded && run.compared; }
+  // Analysed, and every file the run writes (predictions, processed days) reached the disk.
+  bool Recorded() const { return Analysed() && !run.writeFailed; }
 };
 
 // The option "AllRace"/"ExecComp" (データ読込後直ちに全レース比較を行う): the all-race run follows

@@ -227,6 +227,7 @@ void Workbench::LoadDay(std::string_view dayName) {
   raceList_ = res.raceList;
   raceSlots_ = res.raceSlots;
   selectedListIndex_ = -1;
+  bets_.DayGone();  // the tables of the previous day's race must not stay against this day
   Notify(&WorkbenchView::RaceListChanged);
   if (!res.loaded) {
     Notify(&WorkbenchView::RaceChanged);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "RecordingPorts.h"
 #include "TempDir.h"
 #include "app/ProgramFolders.h"
@@ -85,4 +88,25 @@ TEST(DayList, RaceFilesNewestFirst) {
   EXPECT_EQ(days, want);
   for (const std::string& d : days) EXPECT_EQ(d.size(), 14u);
   EXPECT_TRUE(ListDays(dir / "SEI").empty()) << "a missing folder lists nothing";
+}
+
+TEST(ProgramFolders, StartUpRemovesTemporaryFilesOfKilledWritesOnly) {
+  TempDir dir;
+  const pid_t gone = ::fork();  // a process id that no longer runs
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string dead = std::to_string(gone), live = std::to_string(::getppid());
+  fs::create_directories(dir / "SEI" / "2019");
+  fs::create_directories(dir / "DATA");
+  const fs::path stale[] = {dir / "SEI" / "2019" / (".2019104321.kak.tmp" + dead + "_3"),
+                            dir / "DATA" / (".x.jvRA.btmp" + dead + "_0"), dir / (".Korvane2.ini.tmp" + dead + "_12")};
+  const fs::path kept[] = {dir / "DATA" / (".x.jvRA.tmp" + live + "_1"),  // a writer still running
+                           dir / "DATA" / ("x.jvRA.tmp" + dead + "_1"), dir / "DATA" / (".x.tmp_1"),
+                           dir / "SEI" / "2019" / "2019104321.kak"};
+  for (const fs::path& p : stale) Touch(p);
+  for (const fs::path& p : kept) Touch(p);
+  SetClock clock;
+  ASSERT_TRUE(StartProgram(dir.path(), clock).ok);
+  for (const fs::path& p : stale) EXPECT_FALSE(fs::exists(p)) << p;
+  for (const fs::path& p : kept) EXPECT_TRUE(fs::exists(p)) << p;
 }

@@ -230,6 +230,24 @@ TEST_F(CandidateSettingsTest, SelectAllAndClearAllActOnTheListLastPressed) {
   EXPECT_TRUE(cs.Check(1, 4, 1));
 }
 
+TEST_F(CandidateSettingsTest, AChosenSetWhoseIndexCannotBeStoredSaysSo) {
+  ASSERT_TRUE(cs.Open(dir.path(), settings));
+  fs::remove(dir / kSettingsFileName);
+  fs::create_directory(dir / kSettingsFileName);  // the settings file can be neither read nor replaced
+  const FileResult r = cs.SelectSet(1);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find(kSettingsFileName), std::string::npos) << r.error;
+  EXPECT_EQ(cs.SelectedIndex(), 1);  // chosen for this run all the same
+}
+
+TEST(CandidateSetLine, OnlyFlagsAndNumbersMakeASet) {
+  for (const std::string& line : DefaultSetLines()) EXPECT_TRUE(IsSetLine(line));
+  EXPECT_TRUE(IsSetLine("0101"));  // short: the rest unchecked
+  for (const std::string bad : {std::string(""), std::string("01x1"), std::string(457, '0'),
+                                std::string(324, '0') + "   12ab" + std::string(125, ' '), std::string("\x89\x50NG")})
+    EXPECT_FALSE(IsSetLine(bad)) << bad.substr(0, 8);
+}
+
 TEST_F(CandidateSettingsTest, AnEmptyFileGetsTheDefaults) {
   WriteSets({});
   ASSERT_TRUE(cs.Open(dir.path(), settings));

@@ -212,4 +212,21 @@ TEST(ResultEvaluation, BracketHitWithoutStakeLeavesTheReturnEmpty) {
 }
 
 }  // namespace
+
+TEST(ResultEvaluation, EmptyOrShortPayoutRecordPaysNothingAndNeverThrows) {
+  // An empty record is what a race without a payout (or no race at all) hands over; a short one
+  // ends inside the combination fields.
+  const std::string shortRecord = Payouts().substr(0, static_cast<size_t>(kHR_BracketQuinella.combo.At(0).pos));
+  for (const std::string& hr : {std::string(), shortRecord}) {
+    for (BetType t : kAllBetTypes) {
+      TextGrid g = EmptyBetTable(t);
+      g.Set(1, kColNo, "  1"), g.Set(1, kColCombo, MembersOf(t) == 3 ? " 1- 2- 3" : MembersOf(t) == 2 ? " 1- 2" : " 1");
+      BetSummary s;
+      EXPECT_NO_THROW(EvaluateResults(g, t, hr, s)) << TabCaption(t);
+      EXPECT_FALSE(IsPaidCombination(t, g.At(1, kColCombo), hr)) << hr.size();
+      EXPECT_EQ(s.actualReturn, "");
+    }
+  }
+}
+
 }  // namespace kv

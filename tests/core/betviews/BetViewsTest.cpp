@@ -344,4 +344,24 @@ TEST(BetWindow, ActiveTabAndGeometryPersist) {
 }
 
 }  // namespace
+
+// The bets of a race stay on screen while another day is chosen that has no data: the tables go
+// with their day, and a change of amount then evaluates nothing against a race that is gone.
+TEST(BetWindow, TablesGoWithTheirDayAndNothingThrowsWithoutARace) {
+  BetBench b;
+  BetWindowCommands& bets = b.wb.Bets();
+  ASSERT_GT(b.Quinella().RowCount(), 2);
+  b.wb.LoadDay(J("2011年05月01日"));  // no files: the race list empties
+  EXPECT_EQ(b.wb.SelectedListIndex(), -1);
+  EXPECT_TRUE(IsBlank(b.Quinella().At(1, kColCombo)));
+  EXPECT_TRUE(bets.SelectedPayout().empty());
+  EXPECT_NO_THROW(bets.ChangeAmount("5000"));
+  for (BetType t : kAllBetTypes) {
+    const GridLayout layout = bets.TableLayout(t);
+    const TextGrid& g = bets.State().Table(t);
+    for (int r = 0; r < g.RowCount(); ++r)
+      for (int c = 0; c < g.ColCount(); ++c) EXPECT_NO_THROW(layout.style(g, r, c));
+  }
+}
+
 }  // namespace kv

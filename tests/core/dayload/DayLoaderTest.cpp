@@ -5,6 +5,7 @@
 
 #include "DayFixture.h"
 #include "RecordingPorts.h"
+#include "compare/PastRunFile.h"
 #include "workbench/DayLoader.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
@@ -65,10 +66,47 @@ TEST_F(Loader, IncompleteDataStopsTheLoadWithItsMessage) {
     const DayLoadResult res = LoadRaceDay(Model(), folder.prog(), dayName, opt, rec);
     EXPECT_FALSE(res.loaded);
     EXPECT_TRUE(res.raceList.empty());
-    EXPECT_EQ(rec.Messages(), std::vector<std::string>{c.message});
+    // The message names the entry file (and the line) it could not use.
+    ASSERT_EQ(rec.Messages().size(), 1u);
+    EXPECT_TRUE(rec.Messages()[0].starts_with(c.message)) << ToUtf8(rec.Messages()[0]);
+    if (c.raceFile) EXPECT_NE(rec.Messages()[0].find(".jvSEr"), std::string::npos) << ToUtf8(rec.Messages()[0]);
     EXPECT_EQ(rec.Count(Kind::ProgressShow), c.raceFile ? 1 : 0);
     EXPECT_EQ(rec.Count(Kind::ProgressHide), c.raceFile ? 1 : 0);
   }
+}
+
+TEST_F(Loader, EmptyRaceFileIsDamagedNotAnEmptyDay) {
+  f.WriteRaces(dayName, {});
+  const DayLoadResult res = Load();
+  EXPECT_FALSE(res.loaded);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_NE(ui.Messages()[0].find(J("ファイルが壊れています：")), std::string::npos);
+  EXPECT_NE(ui.Messages()[0].find(dayName + ".jvRA"), std::string::npos) << ToUtf8(ui.Messages()[0]);
+}
+
+TEST_F(Loader, RaceRecordOutsideTwelveRacesOrEighteenRunnersIsNamedAndLeftOut) {
+  std::string race13 = test::Ra(kDate, kNiigata, 13, 1), runners19 = test::Ra(kDate, kNiigata, 2, 1);
+  PutFld(runners19, kRA_Entered, "19");
+  f.WriteRaces(dayName, {test::Ra(kDate, kNiigata, 1, 1), race13, runners19});
+  f.WriteEntries(dayName, kNiigata, {test::Se(kDate, kNiigata, 1, 1)});
+  const DayLoadResult res = Load();
+  ASSERT_TRUE(res.loaded);
+  EXPECT_EQ(res.raceList, std::vector<std::string>{J("新潟 1R")});
+  ASSERT_EQ(res.problems.size(), 2u);
+  EXPECT_NE(res.problems[0].find(dayName + J(".jvRAの2件目")), std::string::npos) << ToUtf8(res.problems[0]);
+  EXPECT_NE(res.problems[1].find(dayName + J(".jvRAの3件目")), std::string::npos) << ToUtf8(res.problems[1]);
+}
+
+TEST_F(Loader, PastRunYearFolderThatIsAFileIsNamedOnce) {
+  f.WriteRaces(dayName, {test::Ra(kDate, kNiigata, 1, 2)});
+  f.WriteEntries(dayName, kNiigata, {test::Se(kDate, kNiigata, 1, 1), test::Se(kDate, kNiigata, 1, 2)});
+  const fs::path year = PastRunPath(f.prog(), test::HorseIdOf(1, 1)).parent_path();
+  fs::create_directories(year.parent_path());
+  std::ofstream(year).close();
+  const DayLoadResult res = Load();
+  ASSERT_TRUE(res.loaded);
+  ASSERT_EQ(res.problems.size(), 1u);  // both runners were born that year
+  EXPECT_NE(res.problems[0].find(ToCp932(year.string())), std::string::npos) << ToUtf8(res.problems[0]);
 }
 
 TEST_F(Loader, PayoutsArePlacedByRaceKeyAndTheRaceListNamesEveryRace) {
@@ -267,6 +305,11 @@ TEST(DayNameInput, TakesADateOrADayName) {
   EXPECT_EQ(DayNameFromInput(J("2011年04月30日")), J("2011年04月30日"));
   EXPECT_EQ(DayNameFromInput("2011043"), "");
   EXPECT_EQ(DayNameFromInput("../../etc"), "");
+  EXPECT_EQ(DayNameFromInput(J("2024年02月29日")), J("2024年02月29日"));
+  // Only real calendar dates: a name with path characters or an impossible date never reaches a path.
+  for (const std::string bad : {std::string("20251332"), std::string("20230229"), std::string("2011043x"),
+                                J("../x年..月..日"), J("2011年13月01日"), J("2011年04月3/日")})
+    EXPECT_EQ(DayNameFromInput(bad), "") << ToUtf8(bad);
 }
 
 // A real race (2011-04-30 Niigata R1: race, 11 runners, payouts, odds) stored through the

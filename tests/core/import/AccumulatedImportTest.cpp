@@ -360,6 +360,20 @@ TEST_F(ImportFixture, StatusErrorStopsPollingAndCloses) {
   EXPECT_EQ(LastTime(), "2011/04/29 10:00:00");
 }
 
+TEST_F(ImportFixture, OverLongRecordIsNamedByFileAndPositionOnScreenAndInTheLog) {
+  OpenReads(2);
+  jv.AddRecord(RA(1), "20110502180000-01-RACE.jvd");
+  jv.AddReadCode(-1);
+  jv.AddRecord(RA(2), "20110502180000-02-RACE.jvd");
+  jv.AddRecord(RA(3), "20110502180000-02-RACE.jvd");
+  jv.reads.push_back(JVReadResult{-402, "", "20110502180000-02-RACE.jvd"});
+  imp->Start();
+  const std::string want = J("JVReadエラー:ダウンロードしたファイルサイズが異常です。(-402)（") +
+                           "20110502180000-02-RACE.jvd" + J("の3件目のレコード）");
+  EXPECT_EQ(ui.Messages().back(), want);
+  EXPECT_NE(ErrorLogText().find(want), std::string::npos);
+}
+
 TEST_F(ImportFixture, ReadErrorKeepsStoredRecordsButNotLastTime) {
   OpenReads(2);
   jv.AddRecord(RA(1));
@@ -447,6 +461,24 @@ TEST_F(ImportFixture, RejectedRecordIsLoggedAndTheImportGoesOn) {
   EXPECT_EQ(view.status.back(), J("データ作成が完了しました。"));
   EXPECT_EQ(LastTime(), "2011/05/02 18:00:00");
   EXPECT_EQ(ui.Texts(Kind::Warning).size(), 1u);
+}
+
+TEST_F(ImportFixture, ManyRejectedRecordsAreAllLoggedInOrderAfterTheStartUpLines) {
+  ASSERT_TRUE(WriteStartupLog(ErrorLogPath(dir.path()), clock.Now(), dir.path()));
+  OpenReads(1);
+  const int n = 1201;  // more than two batches
+  for (int i = 0; i < n; ++i) jv.AddRecord(RA(1 + i % 12).substr(0, 100 + i % 7) + "\r\n");
+  jv.AddRecord(RA(2));
+  jv.AddReadCode(0);
+  imp->Start();
+  EXPECT_EQ(imp->RejectedRecords(), n);
+  const std::string log = ErrorLogText();
+  EXPECT_TRUE(log.starts_with(J("ソフト起動：")));
+  size_t lines = 0, last = 0;
+  for (size_t at = 0; (at = log.find(J("【エラー】09:30:15："), at)) != std::string::npos; ++at, ++lines) last = at;
+  EXPECT_EQ(lines, static_cast<size_t>(n));
+  EXPECT_TRUE(log.ends_with("\r\n"));
+  EXPECT_EQ(log.find("\r\n", last) + 2, log.size());
 }
 
 TEST_F(ImportFixture, UnwritableStoreStopsTheImport) {

@@ -147,7 +147,6 @@ TEST_F(StoreTest, AcceptanceAndZeroingPerWriter) {
       {"import RA 11 below start", StoreWriter::Import, Rec{.date = "20110429"}, imp, false, 0},
       {"import RA race 0", StoreWriter::Import, Rec{.race = "00"}, imp, false, 0},
       {"import RA runners 0", StoreWriter::Import, Rec{.runners = "00"}, imp, false, 0},
-      {"import RA runners 19", StoreWriter::Import, Rec{.runners = "19"}, imp, false, 0},
       {"import RA runners 18", StoreWriter::Import, Rec{.runners = "18"}, imp, true, 4},
       {"import SE", StoreWriter::Import, Rec{.type = "SE"}, imp, true, 0},
       {"import SE kind B", StoreWriter::Import, Rec{.type = "SE", .kind = "B"}, imp, false, 0},
@@ -306,11 +305,13 @@ TEST_F(StoreTest, EntryGridSlots) {
   DayFileStore s(dir);
   ASSERT_TRUE(s.Store(StoreWriter::Import, Rec{.type = "SE", .race = "12", .horse = "18", .tag = "L215"}.Record()).stored());
   ASSERT_TRUE(s.Store(StoreWriter::Import, Rec{.type = "SE", .race = "02", .horse = "03", .tag = "L020"}.Record()).stored());
-  for (const char* h : {"00", "19"})
-    EXPECT_EQ(s.Store(StoreWriter::Import, Rec{.type = "SE", .horse = h}.Record()).outcome, StoreOutcome::Skipped) << h;
-  // Real-time results accept any horse number above 0, but race 13 or horse 19 has no slot.
-  EXPECT_EQ(s.Store(StoreWriter::RealtimeResults, Rec{.type = "SE", .horse = "19"}.Record()).outcome, StoreOutcome::Skipped);
-  EXPECT_EQ(s.Store(StoreWriter::RealtimeResults, Rec{.type = "SE", .race = "13"}.Record()).outcome, StoreOutcome::Skipped);
+  // Horse 00 (entries before the draw) holds no slot yet; race 13 or horse 19 is no race or horse
+  // at all, for every writer, and is rejected with its reason.
+  EXPECT_EQ(s.Store(StoreWriter::Import, Rec{.type = "SE", .horse = "00"}.Record()).outcome, StoreOutcome::Skipped);
+  for (StoreWriter w : {StoreWriter::Import, StoreWriter::RealtimeResults}) {
+    EXPECT_EQ(s.Store(w, Rec{.type = "SE", .horse = "19"}.Record()).outcome, StoreOutcome::Rejected);
+    EXPECT_EQ(s.Store(w, Rec{.type = "SE", .race = "13"}.Record()).outcome, StoreOutcome::Rejected);
+  }
   ASSERT_TRUE(s.Flush().ok());
 
   std::vector<std::string> lines = Lines(se);
@@ -352,6 +353,13 @@ TEST_F(StoreTest, MalformedRecordsAreRejectedWithAReason) {
       {"date with a slash", Rec{.date = "2011/4/3"}.Record(), "2011/4/3"},
       {"blank date", Rec{.date = "        "}.Record(), "日付"},
       {"SE of an unknown venue", Rec{.type = "SE", .venue = "99"}.Record(), "99"},
+      // Key fields that would make the day unloadable or put the record into another's slot.
+      {"race 13", Rec{.race = "13"}.Record(), "レース番号"},
+      {"race number not digits", Rec{.type = "HR", .race = "1 "}.Record(), "レース番号"},
+      {"19 runners", Rec{.runners = "19"}.Record(), "登録頭数"},
+      {"horse 19", Rec{.type = "SE", .horse = "19"}.Record(), "馬番"},
+      {"no such day", Rec{.type = "O1", .kind = "5", .date = "20110229"}.Record(), "日付"},
+      {"month 13", Rec{.date = "20111301"}.Record(), "日付"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
