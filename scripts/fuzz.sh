@@ -15,7 +15,7 @@ SECONDS_EACH=${1:-}
 # Inputs per target in the fixed run: about ten seconds each on an idle two-core machine (the
 # day targets load a whole race day per input). KORVANE_FUZZ_RUNS overrides them all.
 declare -A RUNS_OF=([cp932]=30000 [record_file]=5000 [settings]=2000 [candidate_sets]=1500
-                    [payout_odds]=1500 [past_run]=2000 [day_store]=400 [day_files]=250)
+                    [payout_odds]=1500 [past_run]=2000 [day_store]=200 [day_files]=100)
 CXX_CLANG=$(command -v clang++ || command -v clang++-14)
 
 launcher=()
