@@ -105,6 +105,9 @@ int CmdResults(CliContext& ctx);  // LiveCommands.cpp
 int CmdChanges(CliContext& ctx);  // LiveCommands.cpp
 int CmdLive(CliContext& ctx);     // LiveCommands.cpp
 int CmdOddsHistory(CliContext& ctx);  // OddsHistoryCommand.cpp
+#ifdef KORVANE_PRINT
+int CmdPrint(CliContext& ctx);  // PrintCommand.cpp: needs the painter backend (Qt)
+#endif
 
 int CmdCompare(CliContext& ctx);  // ViewCommands.cpp
 int CmdKt(CliContext& ctx);       // ViewCommands.cpp

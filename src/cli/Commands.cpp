@@ -69,6 +69,10 @@ const std::array kCommands = {
                "print the odds snapshots kept for the day's N-th race (real-time fetches, time-series "
                "snapshots) as tab-separated lines",
                CmdOddsHistory},
+#ifdef KORVANE_PRINT
+    CliCommand{"print", "DAY --pdf FILE",
+               "load and compare the day and write its analysis report, one page per race, to a PDF", CmdPrint},
+#endif
 };
 
 // Layout of a command's entry: the description starts in column kSummaryColumn (on the next line

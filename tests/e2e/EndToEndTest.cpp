@@ -435,6 +435,40 @@ TEST(EndToEnd, CommandLineImportsListsAndAnalysesAFeedFromJvsim) {
     }
     EXPECT_EQ(ReadAll(prog / "Korvane2.ini"), settingsBefore);
   }
+
+  // The analysis report of the day as a PDF: one page per race, each race's heading, payouts and
+  // runners on its page.
+#ifdef KORVANE_PRINT
+  std::vector<std::string> races;  // the race list, in list order
+  for (size_t i = 1; i < rows.size(); ++i) {
+    const std::string race = SplitOn(rows[i], '\t')[0];
+    if (std::find(races.begin(), races.end(), race) == races.end()) races.push_back(race);
+  }
+  ASSERT_GE(races.size(), 2u);
+  const fs::path pdf = dir / "day.pdf";
+  ASSERT_EQ(RunProgram(home + "print 20240421 --pdf " + Quote(pdf), out, err), 0) << ReadAll(err);
+  ASSERT_EQ(RunProgram("pdfinfo " + Quote(pdf), out, err), 0) << "poppler-utils missing? " << ReadAll(err);
+  EXPECT_NE(ReadAll(out).find("Pages:           " + std::to_string(races.size()) + "\n"), std::string::npos)
+      << ReadAll(out);
+  ASSERT_EQ(RunProgram("pdftotext -f 2 -l 2 " + Quote(pdf) + " -", out, err), 0) << ReadAll(err);
+  const std::string page2 = ReadAll(out);
+  // The second race of the list ("福島 2R"): its venue and number in the heading.
+  const std::string venue = races[1].substr(0, races[1].find(' '));
+  const std::string raceNo = Fmt("%02dR", ParseInt(races[1].substr(races[1].find(' ') + 1)));
+  for (const std::string& text : {std::string("2024年04月21日(日)") + venue, raceNo, std::string("【単勝】"),
+                                  std::string("【３連単】"), std::string("単位（千円）"),
+                                  std::string("確定ｵｯｽﾞ(人気順位)"), std::string("勝率順位(勝数逆順位)")})
+    EXPECT_NE(page2.find(text), std::string::npos) << text << " not on page 2:\n" << page2;
+  int namesFound = 0, runners = 0;
+  for (size_t i = 1; i < rows.size(); ++i) {
+    const std::vector<std::string> f = SplitOn(rows[i], '\t');
+    if (f[0] != races[1]) continue;
+    ++runners;
+    const std::string name = f[2].substr(0, f[2].find("　"));  // without the full-width padding
+    namesFound += !name.empty() && page2.find(name) != std::string::npos;
+  }
+  EXPECT_EQ(namesFound, runners) << page2;
+#endif
 }
 
 }  // namespace
