@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -33,6 +34,8 @@
 #include "ImportDialog.h"
 #include "KaimeForm.h"
 #include "OddsChartPage.h"
+#include "PagePainter.h"
+#include "PrintPreview.h"
 #include "QtPorts.h"
 #include "UserKaimeForm.h"
 #include "UnprocessedDialogs.h"
@@ -43,6 +46,7 @@
 #include "compare/EntryTableSort.h"
 #include "text/Cp932.h"
 #include "workbench/DetailEntryTable.h"
+#include "workbench/PrintCommands.h"
 #include "workbench/VerificationCommands.h"
 
 namespace kv::gui {
@@ -173,6 +177,29 @@ QAction* MainWindow::AddAction(QMenu* menu, const QString& name, const QString& 
   return a;
 }
 
+QPrinter& MainWindow::Printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+void MainWindow::PrintReport() {
+  std::optional<PrintDocument> doc = ReportPrint(wb_);
+  if (!doc) return;
+  PrintPreview preview(wb_, Printer(), std::move(*doc), this);
+  preview.exec();
+}
+
+void MainWindow::PrintComparisonGrid() {
+  QPrinter& printer = Printer();
+  // The grid is laid out on the landscape page when the printer allows it.
+  const QPageLayout::Orientation before = printer.pageLayout().orientation();
+  printer.setPageOrientation(QPageLayout::Landscape);
+  const PageArea area = paint::AreaOf(printer.pageLayout());
+  printer.setPageOrientation(before);
+  if (std::optional<PrintDocument> doc = ComparisonGridPrint(wb_, area))
+    PrintPages(printer, *doc, 0, static_cast<int>(doc->pages.size()) - 1, this);
+}
+
 void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
   QMenu* csv = file->addMenu(QStringLiteral("CSVファイル"));
@@ -192,6 +219,13 @@ void MainWindow::BuildMenus() {
           &QAction::triggered, this, [this] { wb_.FetchAllRaceOdds(); });
   connect(AddAction(file, QStringLiteral("UnprocessedAction"), QStringLiteral("未処理データの読込(&R)"), {}),
           &QAction::triggered, this, [this] { RunUnprocessedDays(wb_, this); });
+  file->addSeparator();
+  connect(AddAction(file, QStringLiteral("PrintAction"), QStringLiteral("印刷(&P)..."),
+                    QStringLiteral("全レースの分析結果を印刷します")),
+          &QAction::triggered, this, &MainWindow::PrintReport);
+  connect(AddAction(file, QStringLiteral("PrinterSetupAction"), QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."), {}),
+          &QAction::triggered, this, [this] { PrinterSetup(Printer(), this); });
+  file->addSeparator();
   connect(AddAction(file, QStringLiteral("ExitAction"), QStringLiteral("終了(&X)"), QStringLiteral("プログラムを終了します")),
           &QAction::triggered, this, &QWidget::close);
 

@@ -16,6 +16,7 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QButtonGroup;
+class QPrinter;
 class QPushButton;
 class QTabWidget;
 class QTimer;
@@ -67,6 +68,10 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   QAction* AddAction(QMenu* menu, const QString& name, const QString& text, const QString& hint);
   void PickFolder(const FolderChoice& choice);
   void ShowAbout();
+  // 印刷(&P)...: the analysis report in its preview window; the comparison grid's print.
+  void PrintReport();
+  void PrintComparisonGrid();
+  QPrinter& Printer();
   // The race day: date box, race list, entry-table mouse and popup, results tab.
   void ConnectRaceDay();
   QWidget* WithMarkButtons(QWidget* grid);
@@ -101,6 +106,7 @@ class MainWindow : public QMainWindow, public WorkbenchView {
   QPushButton* resultsButton_ = nullptr;
   QLabel* clockLabel_ = nullptr;  // the simulated clock's time in the status bar
   OddsChartPage* oddsChart_ = nullptr;  // the tab オッズ推移
+  std::unique_ptr<QPrinter> printer_;  // the printer of every print job, made at the first use
   // Results tab: per bet type, one line of three labels (result, popularity, payout) per entry.
   std::vector<std::vector<std::array<QLabel*, 3>>> resultLabels_;
 };

@@ -374,4 +374,18 @@ FileResult Settings::Save() const {
   return WriteFileAtomic(path_, out);
 }
 
+WindowGeometry ReadWindowGeometry(const Settings& settings, std::string_view section) {
+  return {settings.GetInt(section, "top"), settings.GetInt(section, "left"), settings.GetInt(section, "width"),
+          settings.GetInt(section, "height")};
+}
+
+void WriteWindowGeometry(Settings& settings, std::string_view section, const WindowGeometry& g) {
+  const WindowGeometry old = ReadWindowGeometry(settings, section);
+  const bool stored = settings.Has(section, "top");
+  if (!stored || old.top != g.top) settings.WriteInt(section, "top", g.top);
+  if (!stored || old.left != g.left) settings.WriteInt(section, "left", g.left);
+  if (!stored || old.width != g.width) settings.WriteInt(section, "width", g.width);
+  if (!stored || old.height != g.height) settings.WriteInt(section, "height", g.height);
+}
+
 }  // namespace kv

@@ -121,6 +121,15 @@ class Settings {
   std::vector<Section> sections_;
 };
 
+// A window's place and size, kept in a section as "top", "left", "width" and "height".
+struct WindowGeometry {
+  int top = 10, left = 10, width = 630, height = 450;
+  bool operator==(const WindowGeometry&) const = default;
+};
+WindowGeometry ReadWindowGeometry(const Settings& settings, std::string_view section);
+// Writes only the values that changed (the file is rewritten for each write).
+void WriteWindowGeometry(Settings& settings, std::string_view section, const WindowGeometry& g);
+
 // Applies the reading rules of a text value: exactly "" or ｢｣ reads empty; a value of more than
 // two characters enclosed in double quotes or in ｢ ｣ loses the pair. Works on CP932 text.
 std::string UnquoteSettingText(std::string_view cp932);

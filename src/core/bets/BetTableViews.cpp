@@ -113,18 +113,10 @@ int ReadBakenshu(const Settings& settings) {
 
 FileResult WriteBakenshu(Settings& settings, int tab) { return settings.WriteInt("KaimeSet", "Bakenshu", tab); }
 
-BetWindowGeometry ReadBetWindowGeometry(const Settings& settings) {
-  return {settings.GetInt("Kaimelocate", "top"), settings.GetInt("Kaimelocate", "left"),
-          settings.GetInt("Kaimelocate", "width"), settings.GetInt("Kaimelocate", "height")};
-}
+BetWindowGeometry ReadBetWindowGeometry(const Settings& settings) { return ReadWindowGeometry(settings, "Kaimelocate"); }
 
 void WriteBetWindowGeometry(Settings& settings, const BetWindowGeometry& g) {
-  const BetWindowGeometry old = ReadBetWindowGeometry(settings);
-  const bool stored = settings.Has("Kaimelocate", "top");
-  if (!stored || old.top != g.top) settings.WriteInt("Kaimelocate", "top", g.top);
-  if (!stored || old.left != g.left) settings.WriteInt("Kaimelocate", "left", g.left);
-  if (!stored || old.width != g.width) settings.WriteInt("Kaimelocate", "width", g.width);
-  if (!stored || old.height != g.height) settings.WriteInt("Kaimelocate", "height", g.height);
+  WriteWindowGeometry(settings, "Kaimelocate", g);
 }
 
 }  // namespace kv

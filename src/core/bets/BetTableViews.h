@@ -71,10 +71,7 @@ int ReadBakenshu(const Settings& settings);
 FileResult WriteBakenshu(Settings& settings, int tab);
 
 // The bet window's geometry, "Kaimelocate"/"top", "left", "width", "height" (10, 10, 630, 450).
-struct BetWindowGeometry {
-  int top = 10, left = 10, width = 630, height = 450;
-  bool operator==(const BetWindowGeometry&) const = default;
-};
+using BetWindowGeometry = WindowGeometry;
 BetWindowGeometry ReadBetWindowGeometry(const Settings& settings);
 // Writes only the values that changed (the file is rewritten for each write).
 void WriteBetWindowGeometry(Settings& settings, const BetWindowGeometry& g);

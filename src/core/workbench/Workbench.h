@@ -218,6 +218,8 @@ class Workbench {
   void ProcessUnprocessed(const std::vector<std::string>& days);
 
   // --- parts ------------------------------------------------------------------------------------
+  // A failed settings write is told to the user; the value stays in memory.
+  void Report(const FileResult& r);
   Settings& GetSettings() { return settings_; }
   const Settings& GetSettings() const { return settings_; }
   const fs::path& ProgDir() const { return progDir_; }
@@ -236,8 +238,6 @@ class Workbench {
   const BetWindowCommands& Bets() const { return bets_; }
 
  private:
-  // A failed settings write is told to the user; the value stays in memory.
-  void Report(const FileResult& r);
   void Notify(void (WorkbenchView::*what)());
   RaceDayModel& EnsureDay();
   std::string TodayName() const;
