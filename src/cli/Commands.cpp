@@ -42,6 +42,10 @@ const std::array kCommands = {
                "load and compare the day, write its point-win-rate (ptr), point-rank (ptj) or verification CSV "
                "(the prediction files and the processed-days list are not written)",
                CmdExport},
+#ifdef KORVANE_PRINT
+    CliCommand{"print", "DAY --pdf FILE",
+               "load and compare the day and write its analysis report, one page per race, to a PDF", CmdPrint},
+#endif
     CliCommand{"bets", "DAY N [--set NAME] [--mode 0-3] [--amount YEN] [--multi none|multi,12,23,13]",
                "load and compare the day, select its N-th race and print the eight bet tables with stakes "
                "and the summary",
@@ -69,10 +73,6 @@ const std::array kCommands = {
                "print the odds snapshots kept for the day's N-th race (real-time fetches, time-series "
                "snapshots) as tab-separated lines",
                CmdOddsHistory},
-#ifdef KORVANE_PRINT
-    CliCommand{"print", "DAY --pdf FILE",
-               "load and compare the day and write its analysis report, one page per race, to a PDF", CmdPrint},
-#endif
 };
 
 // Layout of a command's entry: the description starts in column kSummaryColumn (on the next line

@@ -17,10 +17,7 @@ namespace kv::cli {
 
 int CmdPrint(CliContext& ctx) {
   const auto& a = ctx.args;
-  if (a.size() != 3 || a[1] != "--pdf" || a[2].empty()) {
-    ctx.err << UsageText();
-    return kExitUsage;
-  }
+  if (a.size() != 3 || a[1] != "--pdf" || a[2].empty()) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, a[0]);
   if (dayName.empty()) return kExitUsage;
   const FolderLock lock = LockProgramFolder(ctx, "print");  // the all-race run writes the predictions
