@@ -1,8 +1,13 @@
 // korvane2-cli analyse DAY: loads the day, runs the all-race comparison (writing the prediction
 // files and the processed-days list as the workbench does) and prints every runner's wins,
 // losses, rates and five ranks, tab-separated.
+// korvane2-cli analyse --from DAY --to DAY: the all-race run over every stored day of the range,
+// oldest first, so that the prediction files of a whole history are written again; one line per
+// day, progress on the error stream, Ctrl-C stops between two days.
 // korvane2-cli unprocessed YEAR [--run]: lists the days of a year that were never analysed, or
 // loads and analyses them, oldest first.
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <ostream>
 
@@ -23,9 +28,63 @@ namespace {
 std::string Rate(double r) { return r < 0 ? std::string() : Fmt("%.3f", r); }
 std::string Rank(int n) { return n > 0 ? Fmt("%d", n) : std::string(); }
 
+int AnalyseRange(CliContext& ctx) {
+  std::string from, to;
+  const auto& a = ctx.args;
+  for (size_t i = 0; i + 1 < a.size(); i += 2) {
+    if (a[i] == "--from")
+      from = a[i + 1];
+    else if (a[i] == "--to")
+      to = a[i + 1];
+  }
+  if (a.size() != 4 || from.empty() || to.empty()) return UsageError(ctx, "--from DAY --to DAY");
+  const std::string first = DayArgument(ctx, from), last = DayArgument(ctx, to);
+  if (first.empty() || last.empty()) return kExitUsage;
+  if (last < first) return UsageError(ctx, "--to is before --from");  // fixed-width day names: text order is date order
+  const FolderLock lock = LockProgramFolder(ctx, "analyse");
+  if (!lock.Held()) return kExitFailed;
+  if (ctx.program.settings.GetBool("ReadKako", "IgnoDate")) {
+    ctx.err << "analyse: the setting ReadKako/IgnoDate (past-run dates ignored) is on, so no prediction "
+               "would be written; turn it off first\n";
+    return kExitFailed;
+  }
+  std::vector<std::string> days;
+  for (const std::string& d : ListDays(ctx.program.folders.data))
+    if (d >= first && d <= last) days.push_back(d);
+  std::sort(days.begin(), days.end());
+  if (days.empty()) {
+    ctx.err << "analyse: no stored day from " << ToUtf8(first) << " to " << ToUtf8(last) << '\n';
+    return kExitOk;
+  }
+
+  QuietUi ui(ctx.ui);
+  auto day = std::make_unique<RaceDayModel>();
+  CtrlCWatch ctrlC;
+  const auto start = std::chrono::steady_clock::now();
+  int done = 0, failed = 0;
+  for (const std::string& d : days) {
+    if (ctrlC.Take()) {
+      ctx.err << "analyse: stopped (Ctrl-C) after " << done << " of " << days.size() << " days\n";
+      return kExitFailed;
+    }
+    ctx.err << "analyse: " << done + 1 << "/" << days.size() << " " << ToUtf8(d) << '\n' << std::flush;
+    const LoadedDayRun res = LoadAndRunAllRaces(*day, d, ctx.program.settings, ui);
+    const bool ok = res.Analysed() && res.run.predictionsWritten;
+    ctx.out << ToUtf8(d) << (ok ? "\tanalysed" : "\tnot analysed") << '\n' << std::flush;
+    failed += !ok;
+    ++done;
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ctx.err << "analyse: " << done - failed << " of " << done << " days analysed in " << Fmt("%.1f", seconds)
+          << " s\n";
+  return failed == 0 ? kExitOk : kExitFailed;
+}
+
 }  // namespace
 
 int CmdAnalyse(CliContext& ctx) {
+  if (!ctx.args.empty() && ctx.args[0].starts_with("--")) return AnalyseRange(ctx);
   if (ctx.args.size() != 1) return UsageError(ctx);
   const std::string dayName = DayArgument(ctx, ctx.args[0]);
   if (dayName.empty()) return kExitUsage;

@@ -112,4 +112,6 @@ int CmdPrint(CliContext& ctx);  // PrintCommand.cpp: needs the painter backend (
 int CmdCompare(CliContext& ctx);  // ViewCommands.cpp
 int CmdKt(CliContext& ctx);       // ViewCommands.cpp
 
+int CmdCheck(CliContext& ctx);  // CheckCommand.cpp
+
 }  // namespace kv::cli

@@ -32,9 +32,10 @@ const std::array kCommands = {
                CmdRace},
     CliCommand{"payouts", "DAY", "import the payouts stored for the day and print every race's results tab",
                CmdPayouts},
-    CliCommand{"analyse", "DAY",
+    CliCommand{"analyse", "DAY | --from DAY --to DAY",
                "load the day, run the all-race comparison (writing the predictions) and print every "
-               "runner's wins, losses, rates and ranks",
+               "runner's wins, losses, rates and ranks; with --from/--to run it on every stored day of "
+               "the range and print one line per day (Ctrl-C stops between days)",
                CmdAnalyse},
     CliCommand{"unprocessed", "YEAR [--run]", "list the days of a year never analysed, or (--run) analyse them",
                CmdUnprocessed},
@@ -73,6 +74,11 @@ const std::array kCommands = {
                "print the odds snapshots kept for the day's N-th race (real-time fetches, time-series "
                "snapshots) as tab-separated lines",
                CmdOddsHistory},
+    CliCommand{"check", "[--repair]",
+               "check the framing of every stored file (day, past-run and prediction files, processed-days "
+               "lists, candidate sets) and list the damaged ones; --repair moves them into damaged/<time>/, "
+               "rebuilds the past-run files and says which import brings the day files back",
+               CmdCheck},
 };
 
 // Layout of a command's entry: the description starts in column kSummaryColumn (on the next line

@@ -2,7 +2,6 @@
 // run by the same controller over this platform's JV-Link: the feed folder of the settings
 // ([JvReplay] FeedDir), or the one given with --feed for this run.
 #include <chrono>
-#include <csignal>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -10,6 +9,7 @@
 #include <thread>
 
 #include "Cli.h"
+#include "TerminalPorts.h"
 #include "workbench/AccumulatedImport.h"
 #include "jvlink/ReplayJVLink.h"
 #include "jvlink/StartupChecks.h"
@@ -19,10 +19,6 @@
 namespace kv::cli {
 
 namespace {
-
-volatile std::sig_atomic_t gInterrupted = 0;
-
-extern "C" void OnInterrupt(int) { gInterrupted = 1; }
 
 // The dialog's lines on the terminal: every status line and the build's completion text.
 // ("作成データ" changes with every record and is left out.)
@@ -42,11 +38,10 @@ class InterruptibleUi : public UiPort {
  public:
   explicit InterruptibleUi(UiPort& inner) : inner_(inner) {}
   AccumulatedImport* import = nullptr;
+  CtrlCWatch* ctrlC = nullptr;
 
   void CheckInterrupt() {
-    if (!gInterrupted || !import) return;
-    gInterrupted = 0;
-    import->Cancel();
+    if (import && ctrlC && ctrlC->Take()) import->Cancel();
   }
 
   void Info(const std::string& t) override { inner_.Info(t); }
@@ -135,15 +130,15 @@ int CmdImport(CliContext& ctx) {
   if (from) imp.SetFromDate(*from);
   if (noOdds) imp.SetFinalOdds(false, /*remember=*/false);
 
-  gInterrupted = 0;
-  auto previous = std::signal(SIGINT, OnInterrupt);
+  CtrlCWatch ctrlC;
+  ui.ctrlC = &ctrlC;
   imp.Start();
   while (imp.PollTimerRunning()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kImportPollIntervalMs));
     ui.CheckInterrupt();
     imp.PollStatus();
   }
-  std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
+  ui.ctrlC = nullptr;
 
   switch (imp.GetOutcome()) {
     case AccumulatedImport::Outcome::Completed:

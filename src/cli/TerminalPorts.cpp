@@ -2,12 +2,31 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <iostream>
 #include <ostream>
 
 #include "text/Cp932.h"
 
 namespace kv::cli {
+
+namespace {
+volatile std::sig_atomic_t gInterrupted = 0;
+extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+}  // namespace
+
+CtrlCWatch::CtrlCWatch() {
+  gInterrupted = 0;
+  previous_ = std::signal(SIGINT, OnInterrupt);
+}
+
+CtrlCWatch::~CtrlCWatch() { std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_); }
+
+bool CtrlCWatch::Take() {
+  if (!gInterrupted) return false;
+  gInterrupted = 0;
+  return true;
+}
 
 void TerminalUi::Line(const char* prefix, const std::string& cp932) {
   std::string text = ToUtf8(cp932);

@@ -45,6 +45,20 @@ class QuietUi : public ForwardingUi {
   void ProcessMessages() override {}
 };
 
+// Ctrl-C while the object lives: the first press is remembered instead of ending the program, so
+// a long command can stop where it is safe to (Take() asks and forgets).
+class CtrlCWatch {
+ public:
+  CtrlCWatch();
+  ~CtrlCWatch();
+  CtrlCWatch(const CtrlCWatch&) = delete;
+  CtrlCWatch& operator=(const CtrlCWatch&) = delete;
+  bool Take();
+
+ private:
+  void (*previous_)(int);
+};
+
 class TerminalDesktop : public Desktop {
  public:
   void SetClipboard(const std::string& text) override { clipboard_ = text; }

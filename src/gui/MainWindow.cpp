@@ -217,6 +217,9 @@ void MainWindow::BuildMenus() {
   connect(AddAction(file, QStringLiteral("DayOddsAction"), QStringLiteral("1日分の全オッズを一括取得(&O)"),
                     QStringLiteral("当日の全レースの速報オッズを順に取得します")),
           &QAction::triggered, this, [this] { wb_.FetchAllRaceOdds(); });
+  connect(AddAction(file, QStringLiteral("StoreCheckAction"), QStringLiteral("保存ﾌｧｲﾙの検査・修復"),
+                    QStringLiteral("保存ファイルの壊れを調べ、壊れたファイルを退避して作り直します")),
+          &QAction::triggered, this, [this] { wb_.CheckStoredFiles(); });
   connect(AddAction(file, QStringLiteral("UnprocessedAction"), QStringLiteral("未処理データの読込(&R)"), {}),
           &QAction::triggered, this, [this] { RunUnprocessedDays(wb_, this); });
   file->addSeparator();

@@ -428,7 +428,8 @@ TEST(EndToEnd, CommandLineImportsListsAndAnalysesAFeedFromJvsim) {
     ASSERT_TRUE(other.Held());
     const std::string settingsBefore = ReadAll(prog / "Korvane2.ini");
     for (const std::string& command :
-         std::vector<std::string>{"analyse 20240421", "unprocessed 2024 --run", "import --feed " + Quote(feed)}) {
+         std::vector<std::string>{"analyse 20240421", "analyse --from 20240410 --to 20240421", "unprocessed 2024 --run",
+                                  "import --feed " + Quote(feed), "check --repair"}) {
       EXPECT_EQ(RunProgram(home + command, out, err), 1) << command;
       EXPECT_NE((ReadAll(err) + ReadAll(out)).find("別のデータ取込が実行中です。"), std::string::npos)
           << command << ": " << ReadAll(err);
@@ -469,6 +470,15 @@ TEST(EndToEnd, CommandLineImportsListsAndAnalysesAFeedFromJvsim) {
   }
   EXPECT_EQ(namesFound, runners) << page2;
 #endif
+  // A range: every stored day in it, oldest first, analysed again.
+  ASSERT_EQ(RunProgram(home + "analyse --from 20240410 --to 2024年04月21日", out, err), 0) << ReadAll(err);
+  std::vector<std::string> want;
+  for (const std::string& d : days)
+    if (d >= "2024年04月10日") want.insert(want.begin(), d + "\tanalysed");
+  EXPECT_EQ(Lines(ReadAll(out)), want);
+  EXPECT_NE(ReadAll(err).find(Fmt("%zu of %zu days analysed", want.size(), want.size())), std::string::npos)
+      << ReadAll(err);
+  EXPECT_EQ(RunProgram(home + "analyse --from 20240421 --to 20240410", out, err), 2);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/DamagedFiles.h"
 #include "app/Settings.h"
 #include "compare/PastRunCache.h"
 #include "compare/PredictionFile.h"
@@ -123,6 +124,8 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
     std::string text = ok ? J("予想ファイルを書き込めませんでした。") : J("過去走ファイルを読み込めませんでした。比較を中止しました。");
     for (size_t i = 0; i < res.errors.size() && i < 10; ++i) text += "\r\n" + res.errors[i];
     if (res.errors.size() > 10) text += "\r\n" + J("…");
+    if (std::any_of(res.errors.begin(), res.errors.end(), [](const std::string& e) { return IsDamagedFileMessage(e); }))
+      text += DamagedFileAdvice();
     ui.Warning(text);
   }
   RankWins(day, OddsCeiling(settings));

@@ -91,6 +91,7 @@ namespace {
 // The build; horses, when given, receives the ID of every horse that got lines.
 PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string> raceFileNames,
                          const std::function<void(int done, int total)>& onDay, PastRunBase base,
+                         const std::function<bool(const std::string& horseId)>& onlyHorse,
                          std::set<std::string>* horses) {
   PastRunBuildResult result;
   std::sort(raceFileNames.begin(), raceFileNames.end());
@@ -101,6 +102,7 @@ PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string>
   const int total = static_cast<int>(raceFileNames.size());
   for (int d = 0; d < total && result.ok; ++d) {
     for (PastRunNewLine& l : PastRunDayLines(programFolder, raceFileNames[static_cast<size_t>(d)], result)) {
+      if (onlyHorse && !onlyHorse(l.horseId)) continue;
       byHorse[l.horseId].push_back(std::move(l.line));
       ++result.linesBuilt;
     }
@@ -170,8 +172,9 @@ PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string>
 }  // namespace
 
 PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
-                                     const std::function<void(int done, int total)>& onDay, PastRunBase base) {
-  return Build(programFolder, std::move(raceFileNames), onDay, base, nullptr);
+                                     const std::function<void(int done, int total)>& onDay, PastRunBase base,
+                                     const std::function<bool(const std::string& horseId)>& onlyHorse) {
+  return Build(programFolder, std::move(raceFileNames), onDay, base, onlyHorse, nullptr);
 }
 
 PastRunBuildResult RebuildPastRunFiles(const fs::path& programFolder,
@@ -180,7 +183,7 @@ PastRunBuildResult RebuildPastRunFiles(const fs::path& programFolder,
   std::vector<std::string> raceFileNames;
   for (const std::string& day : ListDays(folders.data)) raceFileNames.push_back(day + ".jvRA");
   std::set<std::string> built;
-  PastRunBuildResult result = Build(programFolder, std::move(raceFileNames), onDay, PastRunBase::Empty, &built);
+  PastRunBuildResult result = Build(programFolder, std::move(raceFileNames), onDay, PastRunBase::Empty, {}, &built);
   if (!result.ok) return result;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(folders.sei, ec), end; !ec && it != end; it.increment(ec)) {

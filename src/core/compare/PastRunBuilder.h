@@ -55,9 +55,11 @@ std::vector<PastRunNewLine> PastRunDayLines(const fs::path& programFolder, const
 
 // Builds the past-run files of the listed days (CP932 race-file names, built in ascending order
 // whatever the order given). onDay(done, total) is called after each day (the progress bar).
+// onlyHorse, when given, picks the horse IDs whose files are built (a repair rebuilds a few).
 PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
                                      const std::function<void(int done, int total)>& onDay = {},
-                                     PastRunBase base = PastRunBase::Files);
+                                     PastRunBase base = PastRunBase::Files,
+                                     const std::function<bool(const std::string& horseId)>& onlyHorse = {});
 
 // Rebuilds every past-run file from all the day files of the program folder: each horse's file
 // is written once, with the bytes the imports that stored those days gave it (merging is

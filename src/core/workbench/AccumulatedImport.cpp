@@ -5,6 +5,7 @@
 
 #include "compare/PastRunBuilder.h"
 #include "jvlink/DayFileStore.h"
+#include "app/DamagedFiles.h"
 #include "app/ErrorLog.h"
 #include "jvlink/ResultMessage.h"
 #include "jvlink/JVData_Structure.h"
@@ -354,7 +355,8 @@ bool AccumulatedImport::StoreRecord(std::string_view record) {
     case StoreOutcome::Failed:
       break;
   }
-  ShowFailure(s.message);
+  // A damaged day file stops every import that touches it until it is taken aside.
+  ShowFailure(IsDamagedFileMessage(s.message) ? s.message + DamagedFileAdvice(s.fileName) : s.message);
   return false;
 }
 
@@ -381,7 +383,7 @@ bool AccumulatedImport::BuildPastRuns() {
     LogError(d);
     damaged += (damaged.empty() ? "" : "\r\n") + d;
   }
-  if (!damaged.empty()) ui_.Warning(damaged);
+  if (!damaged.empty()) ui_.Warning(damaged + DamagedFileAdvice());
   if (!b.ok) {
     ShowFailure(b.error);
     return false;

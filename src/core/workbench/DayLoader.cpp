@@ -5,6 +5,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "app/DamagedFiles.h"
 #include "app/Settings.h"
 #include "compare/AllRaceRun.h"
 #include "compare/PastRunFile.h"
@@ -241,7 +242,7 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
   const RecordFile raceFile = RecordFile::ReadType(day.DayFilePath, "RA");
   auto stop = [&](const std::string& message) {
     ui.ProgressHide();
-    ui.Info(message);
+    ui.Info(IsDamagedFileMessage(message) ? message + DamagedFileAdvice(dayName) : message);
     return result;
   };
   if (!raceFile.ok()) return stop(raceFile.error());
@@ -291,7 +292,7 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
   const RecordFile hr = RecordFile::Read(DataFilePath(progDir, SiblingFileName(raceFileName, "HR")), kRecLenHR);
   if (!hr.ok() && !hr.missing()) {
     result.problems.push_back(hr.error());
-    ui.Warning(hr.error());
+    ui.Warning(IsDamagedFileMessage(hr.error()) ? hr.error() + DamagedFileAdvice(dayName) : hr.error());
   }
   auto payoutKey = [](std::string_view rec) {
     return std::string(Fld(rec, 12, 8)) + std::string(Fld(rec, kHdr_Venue)) + std::string(Fld(rec, kHdr_RaceNum));

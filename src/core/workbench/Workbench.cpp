@@ -12,6 +12,7 @@
 #include "jvlink/DayFileStore.h"
 #include "jvlink/StartupChecks.h"
 #include "workbench/DayLoader.h"
+#include "workbench/StoreCheck.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"
@@ -161,9 +162,18 @@ int Workbench::StakePreset() const {
 }
 
 void Workbench::ApplyStake(int amount) {
+  const std::string before = std::to_string(StakePreset()), after = std::to_string(kStakeRange.Clamp(amount));
   Report(settings_.WriteInt("KaimeSet", "DefaultAmount", kStakeRange.Clamp(amount)));
-  // The selected race is shown again so that the bet window picks the amount up.
-  if (!raceList_.empty()) Notify(&WorkbenchView::GridsChanged);
+  if (raceList_.empty()) return;
+  // The loaded day's races still at the old amount take the new one (an amount typed for one
+  // race stays), and the selected race is selected again, which rebuilds the bet window with it.
+  if (day_)
+    for (std::string& s : day_->StakeList)
+      if (Trim(s) == before) s = after;
+  if (selectedListIndex_ >= 0)
+    SelectRace(selectedListIndex_);
+  else
+    Notify(&WorkbenchView::GridsChanged);
 }
 
 std::string Workbench::OddsCeilingPreset() const { return settings_.GetText("OddsSpan", "ceil"); }
@@ -353,6 +363,37 @@ void Workbench::ImportPayouts() {
     return;
   }
   if (res.selectedRaceArrived) SelectRace(selectedListIndex_);
+}
+
+void Workbench::CheckStoredFiles() {
+  auto joined = [](const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& l : lines) text += (text.empty() ? "" : "\r\n") + l;
+    return text;
+  };
+  ui_.BusyCursor(true);
+  const StoreCheckResult check = kv::CheckStoredFiles(progDir_);
+  ui_.BusyCursor(false);
+  const std::string report = joined(StoreCheckReport(check));
+  if (check.damaged.empty()) {
+    ui_.Info(report);
+    return;
+  }
+  if (!ui_.AskYesNo(report + "\r\n\r\n" + J("壊れたファイルをdamagedフォルダーに退避して修復しますか？"))) return;
+  // The repair moves and writes files: not while another command writes this folder.
+  const FolderLock lock = FolderLock::TryLock(progDir_);
+  if (!lock.Held()) {
+    ui_.Info(lock.Message());
+    return;
+  }
+  ui_.BusyCursor(true);
+  const StoreRepairResult repair = RepairStoredFiles(progDir_, check, clock_.Now());
+  ui_.BusyCursor(false);
+  if (repair.ok)
+    ui_.Info(joined(repair.lines));
+  else
+    ui_.Warning(joined(repair.lines));
+  BuildDayList();
 }
 
 void Workbench::StepRace(int position) {

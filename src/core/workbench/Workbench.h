@@ -155,6 +155,10 @@ class Workbench {
   // loaded day (nothing without a loaded day). A file that cannot be read is shown and the day
   // stays as it was; the selected race is shown again when its payout arrived.
   void ImportPayouts();
+  // 保存ﾌｧｲﾙの検査・修復: checks the framing of every stored file and shows what is damaged;
+  // when something is, asks, then moves the damaged files aside, rebuilds the past-run files
+  // and says what brings the rest back (StoreCheck.h). The day list is read again afterwards.
+  void CheckStoredFiles();
   // Popup item 出馬表をｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ: the header labels and the whole entry table to the clipboard.
   void CopyEntryTable();
   // A mouse press on entry-table cell (row, col), row 0 being the heading row: toggles a mark

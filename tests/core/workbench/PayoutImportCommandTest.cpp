@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "JVRecordBuilder.h"
-#include "WorkbenchBench.h"
+#include "LoadedWorkbench.h"
 #include "RecordingPorts.h"
 #include "ScriptedJVLink.h"
 #include "TempDir.h"
@@ -19,10 +19,10 @@
 namespace kv {
 namespace {
 
+using test::Key;
+using test::LoadedBench;
 using test::MakeRecord;
 using Kind = test::RecordingUi::Kind;
-
-std::string Key(int race) { return Fmt("20110430050203%02d", race); }
 
 std::string Hr(int race, const char* winner, const char* pay) {
   return MakeRecord("HR", {{kHdr_RaceKey, Key(race)},
@@ -30,40 +30,6 @@ std::string Hr(int race, const char* winner, const char* pay) {
                            {kHR_Win.pay.At(0), pay},
                            {kHR_Win.pop.At(0), "02"}});
 }
-
-// Two races at Tokyo on 2011-04-30 with 8 runners each, loaded with no payout file yet; the
-// second race is selected.
-struct LoadedBench : test::WorkbenchBench {
-  const std::string dayName = J("2011年04月30日");
-
-  LoadedBench() {
-    EXPECT_TRUE(wb.Start());
-    std::string ras;
-    std::vector<std::string> grid(12 * kMaxRunners, std::string(kLineLenSE, ' ') + "\r\n");
-    for (int race = 1; race <= 2; ++race) {
-      ras += MakeRecord("RA", {{kHdr_RaceKey, Key(race)}, {kRA_Entered, "08"}, {kRA_PostTime, "1000"}});
-      for (int h = 1; h <= 8; ++h)
-        grid[static_cast<size_t>((race - 1) * kMaxRunners + h - 1)] =
-            MakeRecord("SE", {{kHdr_RaceKey, Key(race)},
-                              {kSE_Frame, "1"},
-                              {kSE_HorseNum, Fmt("%02d", h)},
-                              {kSE_HorseId, Fmt("20080000%02d", h)}});
-    }
-    std::string entries;
-    for (const std::string& l : grid) entries += l;
-    fs::create_directories(dir / "DATA");
-    EXPECT_TRUE(WriteFileAtomic(DataFilePath(dir.path(), RaceFile()), ras));
-    EXPECT_TRUE(WriteFileAtomic(DataFilePath(dir.path(), EntryFileName(RaceFile(), "05")), entries));
-    wb.LoadDay(dayName);
-    wb.SelectRace(1);
-    ui.Clear();
-  }
-  std::string RaceFile() const { return dayName + J(".jvRA"); }
-  void WritePayouts(const std::string& bytes) {
-    ASSERT_TRUE(WriteFileAtomic(DataFilePath(dir.path(), dayName + J(".jvHR")), bytes));
-  }
-  int SelectedSlot() const { return wb.RaceSlots()[static_cast<size_t>(wb.SelectedListIndex())]; }
-};
 
 TEST(PayoutImportCommand, NothingWithoutALoadedDay) {
   test::TempDir dir;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "LoadedWorkbench.h"
 #include "WorkbenchBench.h"
 #include "RecordingPorts.h"
 #include "ScriptedJVLink.h"
@@ -75,6 +76,20 @@ TEST(UserSettingDialogs, ClampToTheirRangesAndStoreAtOnce) {
   EXPECT_EQ(s.ReadInt("Time", "AutoRdataGet", -1), 59);
   EXPECT_EQ(s.ReadInt("Time", "AutoBataijuGet", -1), 37);  // always written as 37
   EXPECT_TRUE(b.ui.Messages().empty());
+}
+
+// OK of 投資金設定 with a day loaded: the races still at the old amount take the new one and the
+// selected race is selected again, so the bet window works with the new amount at once.
+TEST(UserSettingDialogs, StakeOkRebuildsTheBetWindowWithTheNewAmount) {
+  test::LoadedBench b;
+  const int selected = b.SelectedSlot(), other = b.wb.RaceSlots()[0];
+  EXPECT_EQ(b.wb.Bets().State().AmountText(), "3000");
+  b.wb.Day()->StakeList[static_cast<size_t>(other)] = "1200";  // typed for that race
+  b.wb.ApplyStake(5000);
+  EXPECT_EQ(b.wb.Bets().State().AmountText(), "5000");
+  EXPECT_EQ(b.wb.Day()->StakeList[static_cast<size_t>(selected)], "5000");
+  EXPECT_EQ(b.wb.Day()->StakeList[static_cast<size_t>(other)], "1200");
+  EXPECT_EQ(b.wb.SelectedListIndex(), 1);
 }
 
 TEST(UserSettingDialogs, RangesAgreeWithTheSettingsTable) {
