@@ -18,6 +18,7 @@
 
 #include "GuiFonts.h"
 #include "QtPorts.h"
+#include "ScreenFit.h"
 
 namespace kv::gui {
 
@@ -210,6 +211,7 @@ void UserKaimeForm::SavePosition() {
 void UserKaimeForm::showEvent(QShowEvent* event) {
   const CandidateSettings::Position p = wb_.Bets().CandidateDialogPosition();
   move(p.left, p.top);
+  FitOnScreen(this);  // the stored place may hang over the screen's edge
   QDialog::showEvent(event);
 }
 

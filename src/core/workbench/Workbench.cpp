@@ -216,6 +216,9 @@ std::string Workbench::TodayName() const {
 }
 
 void Workbench::LoadDay(std::string_view dayName) {
+  // Whatever an earlier step left in the status line (a finished import, the demo's hint) is not
+  // about this day; the day's own steps write there from now on.
+  ui_.Status({});
   RaceDayModel& day = EnsureDay();
   dayName_ = std::string(dayName);
   const bool today = dayName_ == TodayName();
