@@ -89,4 +89,6 @@ int CmdLive(CliContext& ctx);     // LiveCommands.cpp
 int CmdCompare(CliContext& ctx);  // ViewCommands.cpp
 int CmdKt(CliContext& ctx);       // ViewCommands.cpp
 
+int CmdHits(CliContext& ctx);  // HitsCommand.cpp
+
 }  // namespace kv::cli

@@ -54,6 +54,10 @@ const std::array kCommands = {
                "the KT analysis of the day's N-th race: the adopted comparison of every pair, then the matrix "
                "of the horses' advantages in seconds",
                CmdKt},
+    CliCommand{"hits", "DAY [--long-shot]",
+               "load the day and write its hit report into HPupload as the buttons 的中 (every hit) and "
+               "穴的中 (--long-shot: the long shots) do, with at least two hits",
+               CmdHits},
 };
 
 // Layout of a command's entry: the description starts in column kSummaryColumn (on the next line
