@@ -113,5 +113,6 @@ int CmdCompare(CliContext& ctx);  // ViewCommands.cpp
 int CmdKt(CliContext& ctx);       // ViewCommands.cpp
 
 int CmdCheck(CliContext& ctx);  // CheckCommand.cpp
+int CmdHits(CliContext& ctx);  // HitsCommand.cpp
 
 }  // namespace kv::cli

@@ -79,6 +79,10 @@ const std::array kCommands = {
                "lists, candidate sets) and list the damaged ones; --repair moves them into damaged/<time>/, "
                "rebuilds the past-run files and says which import brings the day files back",
                CmdCheck},
+    CliCommand{"hits", "DAY [--long-shot]",
+               "load the day and write its hit report into HPupload as the buttons 的中 (every hit) and "
+               "穴的中 (--long-shot: the long shots) do, with at least two hits",
+               CmdHits},
 };
 
 // Layout of a command's entry: the description starts in column kSummaryColumn (on the next line

@@ -1,12 +1,15 @@
 #include "GuiSession.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdlib>
 
 #include "Feed.h"
 #include "MainWindow.h"
+#include "ScreenFit.h"
 #include "app/Settings.h"
 #include "jvlink/StartupChecks.h"
 #include "text/Cp932.h"
@@ -125,12 +128,22 @@ bool GuiSession::SetUpDemo(const DemoFeedWriter& writer) {
   return true;
 }
 
-int RunWorkbench(int argc, char** argv) {
-  IgnoreFileSizeSignal();  // a full file-size limit fails the write with a message, not the program
-  QApplication app(argc, argv);
+bool SetUpApplication(QApplication& app) {
   QApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
   // Fusion draws the grids' heading colours, which the platform styles may ignore.
   QApplication::setStyle(QStringLiteral("Fusion"));
+  InstallScreenFit(app);
+  auto* qt = new QTranslator(&app);
+  if (!qt->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) return false;
+  QApplication::installTranslator(qt);
+  return true;
+}
+
+int RunWorkbench(int argc, char** argv) {
+  IgnoreFileSizeSignal();  // a full file-size limit fails the write with a message, not the program
+  QApplication app(argc, argv);
+  // Without the translations installed the standard buttons stay in English; the program runs.
+  (void)SetUpApplication(app);
   GuiOptions options;
   QString error;
   if (!ParseGuiOptions(app.arguments().mid(1), options, error)) {

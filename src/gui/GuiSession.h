@@ -1,6 +1,7 @@
 #pragma once
 // One run of the workbench: the command line, the program folder, the ports, the JV-Link
 // instance, the workbench and its main window, started in the order the program starts in.
+#include <QApplication>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -78,6 +79,11 @@ class GuiSession {
   std::unique_ptr<Workbench> wb_;
   std::unique_ptr<MainWindow> window_;
 };
+
+// The application-wide set-up of the workbench: its name, the Fusion style, every window kept
+// on the screen, and Qt's own Japanese texts (standard buttons キャンセル, はい, いいえ, file
+// dialogs). False when the Japanese translations are not installed.
+bool SetUpApplication(QApplication& app);
 
 // The whole program: parses the arguments, starts a session and runs the event loop.
 int RunWorkbench(int argc, char** argv);

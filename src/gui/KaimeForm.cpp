@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -182,6 +183,9 @@ void KaimeForm::HideColumns(BetType t) {
   const auto& widths = ColumnWidths(t);
   const int cols = std::min(grid->GridModel()->columnCount(), LayoutOf(t).columns);
   for (int c = 0; c < cols; ++c) grid->setColumnHidden(c, widths[static_cast<size_t>(c)] < 0);
+  // The row number reaches 4896 in a full trifecta table: the column shows it whole.
+  const int numberWidth = grid->fontMetrics().horizontalAdvance(QStringLiteral("4896")) + 10;
+  if (grid->columnWidth(kColNo) < numberWidth) grid->setColumnWidth(kColNo, numberWidth);
 }
 
 void KaimeForm::BetsChanged() {
@@ -209,9 +213,29 @@ void KaimeForm::BetsChanged() {
 }
 
 void KaimeForm::ShowRequested() {
+  if (!isVisible() && !bets_.GeometryStored()) PlaceFirstTime();
   show();
   raise();
   activateWindow();
+}
+
+// Right of the main window when the screen has room there, else left of it; without room on
+// either side the bottom-right corner of the screen, where it hides the least of the main window's
+// header and buttons. Once the window was moved or closed its stored place counts.
+void KaimeForm::PlaceFirstTime() {
+  QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+  if (!main || !main->isVisible() || !main->screen()) return;
+  const QRect avail = main->screen()->availableGeometry();
+  const QRect m = main->frameGeometry();
+  const QSize frame = size() + (m.size() - main->size());  // this window with a frame like the main one's
+  QPoint at;
+  if (m.right() + frame.width() <= avail.right())
+    at = QPoint(m.right() + 1, std::max(m.top(), avail.top()));
+  else if (m.left() - frame.width() >= avail.left())
+    at = QPoint(m.left() - frame.width(), std::max(m.top(), avail.top()));
+  else
+    at = QPoint(avail.right() + 1 - frame.width(), avail.bottom() + 1 - frame.height());
+  move(at);
 }
 
 void KaimeForm::SaveGeometry() {

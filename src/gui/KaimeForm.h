@@ -38,6 +38,8 @@ class KaimeForm : public QWidget, public BetWindowView {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  // The first opening without a stored place: beside the main window.
+  void PlaceFirstTime();
   QWidget* BuildSummary();
   QWidget* BuildControls();
   void HideColumns(BetType t);

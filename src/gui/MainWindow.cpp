@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "ComparisonPages.h"
 #include "DrawnCellDelegate.h"
@@ -100,6 +101,14 @@ MainWindow::MainWindow(Workbench& wb, QtUiPort* ui, QWidget* parent) : QMainWind
   compareStatus_ = new QLabel(analysisArea_);
   compareStatus_->setObjectName(QStringLiteral("CompareStatusLabel"));
   statusRow->addWidget(compareStatus_, 1);
+  // The hit report of the loaded day: every hit (的中) or the long shots only (穴的中).
+  for (const auto& [name, caption, kind] : {std::tuple{"HitButton", "的中", HitKind::All},
+                                            std::tuple{"LongShotHitButton", "穴的中", HitKind::LongShot}}) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), analysisArea_);
+    b->setObjectName(QString::fromLatin1(name));
+    connect(b, &QPushButton::clicked, this, [this, kind] { ReportHits(wb_, kind); });
+    statusRow->addWidget(b);
+  }
   av->addLayout(statusRow);
   av->addWidget(BuildSortGroup());
   QWidget* analysisTabs = BuildAnalysisTabs();

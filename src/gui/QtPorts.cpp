@@ -3,13 +3,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <QThread>
 #include <QUrl>
+#include <QWindow>
 
 #include "text/Cp932.h"
 
@@ -20,7 +23,23 @@ std::string Cp(const QString& text) { return ToCp932(text.toStdString()); }
 
 namespace {
 const QString kTitle = QStringLiteral("Korvane2");
+
+// The progress window is painted at least this often while the work lets messages run.
+constexpr qint64 kProgressPaintMs = 100;
+
+// A window shown just now is mapped by the window system a little later: waits (briefly) until it
+// is on the screen and paints it at once, so that it never stands black while the work runs.
+void PaintNow(QWidget* w) {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  QElapsedTimer waited;
+  waited.start();
+  while (w->windowHandle() && !w->windowHandle()->isExposed() && waited.elapsed() < 500) {
+    QThread::msleep(5);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  w->repaint();
 }
+}  // namespace
 
 QtUiPort::~QtUiPort() {
   while (busyDepth_ > 0) BusyCursor(false);
@@ -80,6 +99,9 @@ void QtUiPort::ProgressShow(const std::string& headline) {
   p->setLabelText(Q(headline));
   p->setRange(0, 0);
   p->show();
+  p->raise();
+  PaintNow(p);
+  painted_.start();
 }
 
 void QtUiPort::ProgressDetail(const std::string& detail) {
@@ -106,7 +128,14 @@ void QtUiPort::BusyCursor(bool on) {
   }
 }
 
-void QtUiPort::ProcessMessages() { QCoreApplication::processEvents(); }
+void QtUiPort::ProcessMessages() {
+  QCoreApplication::processEvents();
+  // The progress window shows the step just reached, however busy the event queue is.
+  if (progress_ && progress_->isVisible() && (!painted_.isValid() || painted_.elapsed() >= kProgressPaintMs)) {
+    progress_->repaint();
+    painted_.start();
+  }
+}
 
 void QtDesktop::SetClipboard(const std::string& text) { QGuiApplication::clipboard()->setText(Q(text)); }
 

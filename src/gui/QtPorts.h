@@ -2,6 +2,7 @@
 // The workbench's ports on Qt: message boxes with a beep, the main window's status bar, a
 // progress window, the busy cursor, the event loop, the clipboard, the desktop's default viewer
 // and detached program starts. (The clock is the core's LocalClock.)
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 
@@ -45,6 +46,7 @@ class QtUiPort : public UiPort {
   QPointer<QProgressDialog> progress_;
   QPointer<QLabel> statusLabel_;
   std::string headline_;
+  QElapsedTimer painted_;  // since the progress window was last painted
   int busyDepth_ = 0;
 };
 

@@ -19,6 +19,7 @@
 #include "GuiFonts.h"
 #include "QtPorts.h"
 #include "text/Cp932.h"
+#include "ScreenFit.h"
 
 namespace kv::gui {
 
@@ -211,6 +212,7 @@ void UserKaimeForm::SavePosition() {
 void UserKaimeForm::showEvent(QShowEvent* event) {
   const CandidateSettings::Position p = wb_.Bets().CandidateDialogPosition();
   move(p.left, p.top);
+  FitOnScreen(this);  // the stored place may hang over the screen's edge
   QDialog::showEvent(event);
 }
 

@@ -67,7 +67,7 @@ TEST(CommandLine, UsageListsEachCommandOnceAlignedWithExitCodesAndEachCommandHas
 
   std::vector<std::string> order;
   const std::map<std::string, std::string> entries = CommandEntries(usage, order);
-  for (const char* name : {"days", "settings", "import", "load", "analyse", "unprocessed", "export", "bets", "vote"})
+  for (const char* name : {"days", "settings", "import", "load", "analyse", "unprocessed", "export", "bets", "vote", "hits"})
     EXPECT_EQ(entries.count(name), 1u) << name;
   for (const char* form : {"yyyymmddhhnnss", "yyyymmdd", "yyyy-mm-dd", "yyyy/mm/dd"})
     EXPECT_NE(entries.at("import").find(form), std::string::npos) << "the usage names the --from form " << form;
@@ -88,7 +88,8 @@ TEST(CommandLine, UsageListsEachCommandOnceAlignedWithExitCodesAndEachCommandHas
     const char* says;
   };
   for (const Bad& b : {Bad{"load", "load", ""}, Bad{"import --from 2025-02-30", "import", "2025-02-30"},
-                       Bad{"export csv 20240101", "export", ""}, Bad{"days extra", "days", ""}}) {
+                       Bad{"export csv 20240101", "export", ""}, Bad{"days extra", "days", ""},
+                       Bad{"hits 20240101 --wide", "hits", ""}}) {
     EXPECT_EQ(RunProgram(Quote(kCli) + " --home " + Quote(dir / "prog") + " " + b.args, out, err), 2) << b.args;
     const std::string said = ReadAll(err);
     EXPECT_NE(said.find(entries.at(b.command)), std::string::npos) << b.args << '\n' << said;

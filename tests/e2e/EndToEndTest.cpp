@@ -32,6 +32,7 @@
 #include "text/Format.h"
 #include "workbench/Demo.h"
 #include "workbench/FeedJVLink.h"
+#include "workbench/VerificationCommands.h"
 #include "workbench/Workbench.h"
 
 using namespace kv;
@@ -268,6 +269,22 @@ EXPECT_GT(racesWithWins * 2, static_cast<int>(wb.RaceSlots().size())) << "most r
     EXPECT_EQ(f[6], Fmt("%02d-%02d", nums[0], nums[1])) << lines[i];
     EXPECT_EQ(f[7], "");
   }
+
+  // 的中: every race's bets against its payouts, the report opened and copied, the list started.
+  const HitReportRun hits = ReportHits(wb, HitKind::All);
+  ASSERT_TRUE(hits.ok);
+  ASSERT_GE(hits.hits, 2) << "the default candidate set hits at least twice on a history day";
+  ASSERT_TRUE(hits.written);
+  EXPECT_EQ(hits.report, prog / "HPupload" / ("TK" + std::string(Fld(day.Race(wb.RaceSlots()[0]), kHdr_Date)) + ".txt"));
+  const std::vector<std::string> report = Lines(ReadAll(hits.report));
+  ASSERT_EQ(report.size(), static_cast<size_t>(hits.hits) + 1);
+  EXPECT_EQ(report[0], J("<br /><img src=\"./image/balist.gif\"><font color=\"black\">【Korvane2】</font>"));
+  for (size_t i = 1; i < report.size(); ++i) EXPECT_EQ(report[i].substr(0, 16), "<img src=\"./imag") << report[i];
+  EXPECT_EQ(desktop.clipboard, ReadAll(hits.report));
+  EXPECT_EQ(desktop.opened.back(), hits.report.string());
+  const std::vector<std::string> list = Lines(ReadAll(prog / "HPupload" / "Manbaken.txt"));
+  ASSERT_EQ(list.size(), report.size());
+  EXPECT_EQ(list[0], " Korvane2");
 }
 
 TEST(EndToEnd, DemoSetUpIsRepeatedAfterAFailedStepWithoutRedoingTheDoneOnes) {

@@ -222,6 +222,8 @@ GridLayout BetWindowCommands::TableLayout(BetType type) const {
 
 BetWindowGeometry BetWindowCommands::Geometry() const { return ReadBetWindowGeometry(wb_.GetSettings()); }
 
+bool BetWindowCommands::GeometryStored() const { return wb_.GetSettings().Has("Kaimelocate", "top"); }
+
 void BetWindowCommands::SaveGeometry(const BetWindowGeometry& g) { WriteBetWindowGeometry(wb_.GetSettings(), g); }
 
 }  // namespace kv

@@ -114,6 +114,8 @@ class BetWindowCommands {
   CellColor SummaryBackground(BetType type) const { return SummaryLabelBackground(type, tab_); }
 
   BetWindowGeometry Geometry() const;
+  // False until the window's place was first saved: the window then chooses its first place.
+  bool GeometryStored() const;
   void SaveGeometry(const BetWindowGeometry& g);
 
  private:

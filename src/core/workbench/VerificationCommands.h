@@ -5,6 +5,7 @@
 #include <string>
 
 #include "compare/CsvExports.h"
+#include "verify/HitReport.h"
 #include "verify/VerificationCsv.h"
 
 namespace kv {
@@ -31,5 +32,12 @@ std::string ProposeVerificationCsvPath(Workbench& wb);
 // The save dialog confirmed utf8Path: the verification table is written there. A file error is
 // shown; true when written.
 bool ExportVerificationCsv(Workbench& wb, const std::string& utf8Path);
+
+// The buttons "的中" (HitKind::All) and "穴的中" (HitKind::LongShot): every race of the list is
+// selected in turn (its bet tables are built) and its bet tables are checked against its results
+// tab; with at least two hits the report and the hit list are written in "HPupload", the report
+// opened with the default viewer (when openViewer) and put on the clipboard. Without a day the
+// reason is shown.
+HitReportRun ReportHits(Workbench& wb, HitKind kind, bool openViewer = true);
 
 }  // namespace kv

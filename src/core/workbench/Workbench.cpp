@@ -202,8 +202,11 @@ void Workbench::SetFolder(std::string_view key, const std::string& utf8Path) {
 // --- ﾍﾙﾌﾟ --------------------------------------------------------------------------------------
 
 void Workbench::OpenManual() {
-  const fs::path manual = progDir_ / kManualFileName;
+  // The manual is installed beside the executable; a program folder chosen apart from it (--home,
+  // the demo) may hold its own copy, which comes first.
+  fs::path manual = progDir_ / kManualFileName;
   std::error_code ec;
+  if (!fs::is_regular_file(manual, ec) && !ExecutableFolder().empty()) manual = ExecutableFolder() / kManualFileName;
   if (!fs::is_regular_file(manual, ec)) {
     ui_.Info(J("使用解説書[Korvane2.pdf]が見つかりません。"));
     return;
@@ -226,6 +229,9 @@ std::string Workbench::TodayName() const {
 }
 
 void Workbench::LoadDay(std::string_view dayName) {
+  // Whatever an earlier step left in the status line (a finished import, the demo's hint) is not
+  // about this day; the day's own steps write there from now on.
+  ui_.Status({});
   RaceDayModel& day = EnsureDay();
   dayName_ = std::string(dayName);
   const bool today = dayName_ == TodayName();

@@ -126,6 +126,8 @@ class Workbench {
   void SetFolder(std::string_view key, const std::string& utf8Path);
 
   // --- ﾍﾙﾌﾟ ------------------------------------------------------------------------------------
+  // 使用解説書: Korvane2.pdf of the program folder, else the one beside the executable, opened with
+  // the default viewer; when neither exists the user is told.
   void OpenManual();
   std::string AboutText() const;  // CP932
 

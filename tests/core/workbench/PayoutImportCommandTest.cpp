@@ -84,5 +84,17 @@ TEST(PayoutImportCommand, DamagedPayoutFileIsShownAndTheDayIsKept) {
   EXPECT_TRUE(b.wb.Results().groups[0][0].result.empty());
 }
 
+// The status line does not keep what an earlier step left there (the demo's hint) once a day loads.
+TEST(DayLoadStatus, LoadingADayEmptiesTheStatusLine) {
+  LoadedBench b;
+  b.ui.Status(J("デモ用データの準備ができました。日付を選んでください。"));
+  b.ui.Clear();
+  b.wb.LoadDay(b.dayName);
+  const std::vector<std::string> statuses = b.ui.Texts(Kind::Status);
+  ASSERT_FALSE(statuses.empty());
+  EXPECT_EQ(statuses.front(), "");
+  EXPECT_EQ(statuses.back(), "");
+}
+
 }  // namespace
 }  // namespace kv
