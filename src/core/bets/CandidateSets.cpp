@@ -1,5 +1,8 @@
 #include "bets/CandidateSets.h"
 
+#include "app/DamagedFiles.h"
+#include "app/LocalClock.h"
+
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "text/Format.h"
@@ -106,27 +109,52 @@ CandidateSettings::CandidateSettings() : NameEdit(J("ユーザー設定1")) {
   for (int i = 0; i < kOddsBounds; ++i) bounds_[i] = i % 2 == 0 ? 0 : fields[i].max;
 }
 
-FileResult CandidateSettings::Open(const fs::path& progDir, Settings& settings) {
+FileResult CandidateSettings::Open(const fs::path& progDir, Settings& settings, const Clock* clock) {
   TNEnabled = 1;
   settings_ = &settings;
   path_ = progDir / kCandidateSetFileName;
   FileResult result;
   KaimeSetList.clear();
+  std::vector<size_t> notSets;  // 1-based numbers of the lines that are not sets
   std::error_code ec;
   if (fs::exists(path_, ec)) {
     std::string bytes;
     result = ReadFile(path_, bytes);
-    size_t start = 0;
+    size_t start = 0, number = 0;
     while (result && start < bytes.size()) {
       size_t end = bytes.find('\n', start);
       if (end == std::string::npos) end = bytes.size();
       std::string_view line(bytes.data() + start, end - start);
+      ++number;
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      if (!line.empty()) KaimeSetList.emplace_back(line);
+      if (IsSetLine(line))
+        KaimeSetList.emplace_back(line);
+      else if (!line.empty())
+        notSets.push_back(number);
       start = end + 1;
     }
   }
-  if (KaimeSetList.empty()) {
+  if (result && !notSets.empty()) {
+    // Lines that are not sets (another file, random bytes): the user is told which, the file is
+    // kept aside as it was, and the sets that did read (else the defaults) are written anew.
+    std::string which;
+    for (size_t i = 0; i < notSets.size() && i < 10; ++i) which += (i ? ", " : "") + std::to_string(notSets[i]);
+    if (notSets.size() > 10) which += ", ...";
+    const LocalClock local;
+    const DateTime now = (clock ? *clock : static_cast<const Clock&>(local)).Now();
+    fs::path movedTo;
+    const FileResult moved = MoveToDamaged(progDir, path_, DamagedStamp(now), &movedTo);
+    std::string error = path_.string() + ": line" + (notSets.size() == 1 ? " " : "s ") + which +
+                        (notSets.size() == 1 ? " is" : " are") + " not a candidate set";
+    if (KaimeSetList.empty()) KaimeSetList = DefaultSetLines();
+    if (!moved) {
+      error += "; the file could not be kept aside (" + moved.error + ") and is left as it is";
+    } else {
+      error += "; the file was kept as " + movedTo.string();
+      if (const FileResult saved = Save(); !saved) error += "; " + saved.error;
+    }
+    result = FileResult::Fail(error);
+  } else if (KaimeSetList.empty()) {
     // First start (or an emptied file): the two default sets, which are then saved. An
     // unreadable file is left as it is; the defaults are only held in memory then.
     KaimeSetList = DefaultSetLines();

@@ -91,8 +91,10 @@ class CandidateSettings {
   // Opening the dialog: TNEnabled = 1; loads the file into KaimeSetList, or, when it does not
   // exist (or holds no set), writes the two default sets; selects "Kaime"/"SetIndex" (the first
   // set when that names no line) and applies it. A file that cannot be read or written is
-  // reported in the result; the default sets are then held in memory.
-  FileResult Open(const fs::path& progDir, Settings& settings);
+  // reported in the result; the default sets are then held in memory. Lines that are not sets
+  // (IsSetLine) are reported by number: the file is moved into damaged/<time>/ (clock: the time,
+  // the computer's when null) and the sets that read, or the defaults, are written anew.
+  FileResult Open(const fs::path& progDir, Settings& settings, const Clock* clock = nullptr);
 
   // The selector: the 20-byte name of every line, in order.
   std::vector<std::string> SelectorItems() const;

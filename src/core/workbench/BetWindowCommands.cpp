@@ -36,7 +36,7 @@ void BetWindowCommands::EnsureCreated() {
 
 void BetWindowCommands::OpenCandidateSettings() {
   candidates_ = CandidateSettings();
-  const FileResult r = candidates_.Open(wb_.ProgDir(), wb_.GetSettings());
+  const FileResult r = candidates_.Open(wb_.ProgDir(), wb_.GetSettings(), &wb_.GetClock());
   if (!r)
     wb_.Ui().Warning(J("買い目候補馬設定ファイルを読み書きできませんでした。") + "\r\n" + ToCp932(r.error));
 }

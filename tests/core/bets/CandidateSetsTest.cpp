@@ -254,6 +254,25 @@ TEST_F(CandidateSettingsTest, AnEmptyFileGetsTheDefaults) {
   EXPECT_EQ(FileLines(file()), DefaultSetLines());
 }
 
+TEST_F(CandidateSettingsTest, LinesThatAreNotSetsAreReportedAndTheFileIsKeptAside) {
+  const std::string bytes = DefaultSetLines()[1] + "\r\n\x89PNG\x1a garbage\r\n";
+  ASSERT_TRUE(WriteFileAtomic(file(), bytes));
+  const FileResult r = cs.Open(dir.path(), settings);
+  ASSERT_FALSE(r);
+  EXPECT_NE(r.error.find("line 2 is not a candidate set"), std::string::npos) << r.error;
+  // The file as it was, kept under damaged/<time>/; the set that read is written anew.
+  std::vector<fs::path> kept;
+  for (const auto& e : fs::recursive_directory_iterator(dir.path() / "damaged"))
+    if (e.is_regular_file()) kept.push_back(e.path());
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].filename(), "userkaimeset2.dat");
+  std::string keptBytes;
+  ASSERT_TRUE(ReadFile(kept[0], keptBytes));
+  EXPECT_EQ(keptBytes, bytes);
+  EXPECT_EQ(FileLines(file()), std::vector<std::string>{DefaultSetLines()[1]});
+  EXPECT_EQ(cs.SelectorItems().size(), 1u);
+}
+
 TEST_F(CandidateSettingsTest, WindowPositionDefaultsAndIsStored) {
   EXPECT_EQ(CandidateSettings::ReadPosition(settings).top, 100);
   EXPECT_EQ(CandidateSettings::ReadPosition(settings).left, 500);
