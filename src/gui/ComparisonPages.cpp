@@ -67,12 +67,18 @@ QWidget* ComparisonPages::BuildCompareBar(QWidget* parent) {
   auto* direct = Button(QStringLiteral("DirectButton"), QStringLiteral("直接対決の比較"),
                         QStringLiteral("指定された２頭の直接対決を比較します"), bar);
   auto* clear = Button(QStringLiteral("CompareClearButton"), QStringLiteral("クリア"), {}, bar);
+  auto* print = Button(QStringLiteral("ComparePrintButton"), QStringLiteral("印刷"),
+                       QStringLiteral("２頭比較の結果を印刷します"), bar);
+  connect(print, &QPushButton::clicked, this, [this] {
+    if (onPrint_) onPrint_();
+  });
   connect(compare, &QPushButton::clicked, this, [this] { wb_.Views().CompareTwoHorses(); });
   connect(direct, &QPushButton::clicked, this, [this] { wb_.Views().CompareDirect(); });
   connect(clear, &QPushButton::clicked, this, [this] { wb_.Views().Clear(); });
   h->addWidget(compare);
   h->addWidget(direct);
   h->addWidget(clear);
+  h->addWidget(print);
   h->addStretch(1);
   return bar;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 // The comparison views of the main window: the bar with the two horses picked in the entry table
 // and the buttons ２頭の比較, 直接対決の比較 and クリア; the tab ２頭比較 (counter, summary labels and
 // the comparison grid); the tab KT専用 (集計, the adopted table and the matrix); and the copy
@@ -35,6 +36,8 @@ class ComparisonPages : public QObject {
 
   // The picked horses into the bar (after every change of the selected race or the picks).
   void SyncPicks();
+  // What the bar's button 印刷 does: the window prints the comparison grid.
+  void SetOnPrint(std::function<void()> print) { onPrint_ = std::move(print); }
 
  private:
   void OnChanged(AnalysisTab tab);
@@ -42,6 +45,7 @@ class ComparisonPages : public QObject {
 
   Workbench& wb_;
   QTabWidget* tabs_;
+  std::function<void()> onPrint_;
   QLineEdit* nameA_ = nullptr;
   QLineEdit* nameB_ = nullptr;
   QLabel* weightA_ = nullptr;

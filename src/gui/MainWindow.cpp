@@ -458,6 +458,7 @@ QWidget* MainWindow::BuildAnalysisTabs() {
   tabs_->addTab(detailEntryGrid_, QStringLiteral("出馬表(詳細)"));
 
   comparisons_ = new ComparisonPages(wb_, tabs_);
+  comparisons_->SetOnPrint([this] { PrintComparisonGrid(); });
   tabs_->addTab(comparisons_->BuildTwoHorsePage(), QStringLiteral("２頭比較"));
   tabs_->addTab(comparisons_->BuildKtPage(), QStringLiteral("KT専用"));
   twoHorseGrid_ = comparisons_->TwoHorseGrid();

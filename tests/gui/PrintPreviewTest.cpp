@@ -90,6 +90,12 @@ void PrintPreviewTest::printWithoutADayOnlySaysSo() {
   QVERIFY(session.Window().FindAction(QStringLiteral("PrinterSetupAction")));
   print->trigger();  // a preview would block here: none opens
   QCOMPARE(ToUtf8(ui.Texts(test::RecordingUi::Kind::Info).back()), std::string("ﾃﾞｰﾀを読み込んでください。"));
+
+  // The comparison bar's 印刷 with no comparison in the grid: the user is asked for one.
+  auto* printComparison = session.Window().findChild<QPushButton*>(QStringLiteral("ComparePrintButton"));
+  QVERIFY(printComparison);
+  printComparison->click();
+  QCOMPARE(ToUtf8(ui.Texts(test::RecordingUi::Kind::Info).back()), std::string("２頭比較を行ってください。"));
 }
 
 void PrintPreviewTest::previewShowsPrintsAndRemembers() {
