@@ -39,7 +39,8 @@ class Writer {
   bool Put(const fs::path& path, const std::string& data) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
-    const fs::path tmp = path.string() + ".tmp";
+    fs::path tmp = path;
+    tmp += ".tmp";
     {
       std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
       out.write(data.data(), static_cast<std::streamsize>(data.size()));

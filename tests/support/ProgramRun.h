@@ -1,7 +1,9 @@
 #pragma once
 // Running the programs of the build from a test and reading what they wrote: whole files, file
 // trees, lines, tab- or comma-separated fields.
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -53,7 +55,11 @@ inline std::string Quote(const std::filesystem::path& p) { return "'" + p.string
 // Runs a shell command with its output in files; the exit code (-1 when it did not exit).
 inline int RunProgram(const std::string& command, const std::filesystem::path& out, const std::filesystem::path& err) {
   const int rc = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+#ifdef _WIN32
+  return rc;
+#else
   return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+#endif
 }
 
 }  // namespace kv::test

@@ -1,9 +1,17 @@
 #include "app/Files.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -12,72 +20,80 @@
 #include <cstring>
 #include <fstream>
 
+#include "text/Cp932.h"
+
 namespace kv {
+
+fs::path PathFromUtf8(std::string_view utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string PathToUtf8(const fs::path& path) {
+  const std::u8string u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
+
+fs::path PathFromCp932(std::string_view cp932) { return PathFromUtf8(ToUtf8(cp932)); }
+
+std::string PathToCp932(const fs::path& path) { return ToCp932(PathToUtf8(path)); }
+
 namespace {
 
-std::string Why(const fs::path& p, const char* what) {
-  return std::string(what) + " " + p.string() + ": " + std::strerror(errno);
+// The operating system's calls for whole-file writes, one branch per system. A descriptor is
+// the C library's (open / _wopen), so both branches share the write loop and the error texts.
+#ifdef _WIN32
+
+// Windows flushes each file (there is no call that syncs a whole file system without
+// administrator rights); the replacement itself is written through.
+constexpr bool kFlushEachFile = true;
+
+int OpenForWrite(const fs::path& p, bool append) {
+  const int mode = _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT | (append ? _O_APPEND : _O_TRUNC);
+  return ::_wopen(p.c_str(), mode, _S_IREAD | _S_IWRITE);
+}
+int WriteSome(int fd, const char* p, size_t n) {
+  return ::_write(fd, p, static_cast<unsigned>(std::min<size_t>(n, 1u << 30)));
+}
+bool FlushFile(int fd) { return ::_commit(fd) == 0; }
+bool CloseFile(int fd) { return ::_close(fd) == 0; }
+void RemoveFile(const fs::path& p) { ::_wunlink(p.c_str()); }
+bool ReplaceFile(const fs::path& from, const fs::path& to) {
+  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  errno = ::GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return false;
+}
+void SyncFolder(const fs::path&) {}  // MOVEFILE_WRITE_THROUGH returns once the move is on disk
+bool SyncFileSystems(const std::vector<fs::path>&) { return true; }  // each file was flushed
+long ProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
+bool ProcessRunning(long pid) {
+  if (pid <= 0) return false;
+  if (pid == ProcessId()) return true;
+  HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  if (!h) return ::GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool running = ::GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
+  ::CloseHandle(h);
+  return running;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += n;
-    left -= static_cast<size_t>(n);
-  }
-  return true;
+#else
+
+// One sync of the file system for a whole batch instead of one per file.
+constexpr bool kFlushEachFile = false;
+
+int OpenForWrite(const fs::path& p, bool append) {
+  return ::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0644);
 }
-
-}  // namespace
-
-FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
-  static std::atomic<unsigned> counter{0};
-  fs::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  fs::path tmp = dir / ("." + path.filename().string() + ".tmp" + std::to_string(::getpid()) + "_" +
-                        std::to_string(counter++));
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return FileResult::Fail(Why(tmp, "cannot create"));
-  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
-    FileResult r = FileResult::Fail(Why(path, "cannot write"));
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    return r;
-  }
-  if (::close(fd) != 0) {
-    FileResult r = FileResult::Fail(Why(path, "cannot write"));
-    ::unlink(tmp.c_str());
-    return r;
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    FileResult r = FileResult::Fail(Why(path, "cannot replace"));
-    ::unlink(tmp.c_str());
-    return r;
-  }
+int WriteSome(int fd, const char* p, size_t n) { return static_cast<int>(::write(fd, p, std::min<size_t>(n, 1u << 30))); }
+bool FlushFile(int fd) { return ::fsync(fd) == 0; }
+bool CloseFile(int fd) { return ::close(fd) == 0; }
+void RemoveFile(const fs::path& p) { ::unlink(p.c_str()); }
+bool ReplaceFile(const fs::path& from, const fs::path& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+void SyncFolder(const fs::path& dir) {
   int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
   }
-  return {};
 }
-
-namespace {
-
-fs::path TempPathFor(const fs::path& path) {
-  static std::atomic<unsigned> counter{0};
-  fs::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  return dir / ("." + path.filename().string() + ".btmp" + std::to_string(::getpid()) + "_" +
-                std::to_string(counter++));
-}
-
 // Syncs every file system that holds one of the folders (once per device). False when a sync
 // failed.
 bool SyncFileSystems(const std::vector<fs::path>& folders) {
@@ -95,6 +111,73 @@ bool SyncFileSystems(const std::vector<fs::path>& folders) {
   }
   return ok;
 }
+long ProcessId() { return static_cast<long>(::getpid()); }
+bool ProcessRunning(long pid) {
+  if (pid <= 0) return false;
+  if (pid == ProcessId()) return true;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+#endif
+
+std::string Why(const fs::path& p, const char* what) {
+  return std::string(what) + " " + PathToUtf8(p) + ": " + std::strerror(errno);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    const int n = WriteSome(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+  static std::atomic<unsigned> counter{0};
+  fs::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  fs::path tmp = dir / PathFromUtf8("." + PathToUtf8(path.filename()) + ".tmp" + std::to_string(ProcessId()) + "_" +
+                                     std::to_string(counter++));
+  int fd = OpenForWrite(tmp, false);
+  if (fd < 0) return FileResult::Fail(Why(tmp, "cannot create"));
+  if (!WriteAll(fd, bytes) || !FlushFile(fd)) {
+    FileResult r = FileResult::Fail(Why(path, "cannot write"));
+    CloseFile(fd);
+    RemoveFile(tmp);
+    return r;
+  }
+  if (!CloseFile(fd)) {
+    FileResult r = FileResult::Fail(Why(path, "cannot write"));
+    RemoveFile(tmp);
+    return r;
+  }
+  if (!ReplaceFile(tmp, path)) {
+    FileResult r = FileResult::Fail(Why(path, "cannot replace"));
+    RemoveFile(tmp);
+    return r;
+  }
+  SyncFolder(dir);
+  return {};
+}
+
+namespace {
+
+fs::path TempPathFor(const fs::path& path) {
+  static std::atomic<unsigned> counter{0};
+  fs::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  return dir / PathFromUtf8("." + PathToUtf8(path.filename()) + ".btmp" + std::to_string(ProcessId()) + "_" +
+                            std::to_string(counter++));
+}
 
 }  // namespace
 
@@ -105,15 +188,15 @@ std::vector<FileResult> WriteFilesAtomic(const std::vector<FileWrite>& writes) {
   for (size_t i = 0; i < writes.size(); ++i) {
     const fs::path& path = writes[i].path;
     const fs::path tmp = TempPathFor(path);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = OpenForWrite(tmp, false);
     if (fd < 0) {
       results[i] = FileResult::Fail(Why(tmp, "cannot create"));
       continue;
     }
-    const bool written = WriteAll(fd, writes[i].bytes);
-    if (::close(fd) != 0 || !written) {
+    const bool written = WriteAll(fd, writes[i].bytes) && (!kFlushEachFile || FlushFile(fd));
+    if (!CloseFile(fd) || !written) {
       results[i] = FileResult::Fail(Why(path, "cannot write"));
-      ::unlink(tmp.c_str());
+      RemoveFile(tmp);
       continue;
     }
     temps[i] = tmp;
@@ -125,16 +208,16 @@ std::vector<FileResult> WriteFilesAtomic(const std::vector<FileWrite>& writes) {
     for (size_t i = 0; i < writes.size(); ++i)
       if (!temps[i].empty()) {
         results[i] = FileResult::Fail(Why(writes[i].path, "cannot write"));
-        ::unlink(temps[i].c_str());
+        RemoveFile(temps[i]);
         temps[i].clear();
       }
     return results;
   }
   for (size_t i = 0; i < writes.size(); ++i) {
     if (temps[i].empty()) continue;
-    if (::rename(temps[i].c_str(), writes[i].path.c_str()) != 0) {
+    if (!ReplaceFile(temps[i], writes[i].path)) {
       results[i] = FileResult::Fail(Why(writes[i].path, "cannot replace"));
-      ::unlink(temps[i].c_str());
+      RemoveFile(temps[i]);
     }
   }
   SyncFileSystems(folders);  // the renames
@@ -160,11 +243,11 @@ FileResult ReadFile(const fs::path& path, std::string& out) {
 }
 
 FileResult AppendFile(const fs::path& path, std::string_view bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  int fd = OpenForWrite(path, true);
   if (fd < 0) return FileResult::Fail(Why(path, "cannot open"));
   bool ok = WriteAll(fd, bytes);
   FileResult r = ok ? FileResult{} : FileResult::Fail(Why(path, "cannot write"));
-  ::close(fd);
+  CloseFile(fd);
   return r;
 }
 
@@ -186,12 +269,6 @@ long TempFileOwner(const std::string& name) {
   return std::stol(name.substr(start, us - start));
 }
 
-bool ProcessRunning(long pid) {
-  if (pid <= 0) return false;
-  if (pid == static_cast<long>(::getpid())) return true;
-  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-
 }  // namespace
 
 int RemoveStaleTempFiles(const fs::path& dir, bool recursive) {
@@ -204,7 +281,7 @@ int RemoveStaleTempFiles(const fs::path& dir, bool recursive) {
       if (recursive && !it->is_symlink(tec)) removed += RemoveStaleTempFiles(p, true);
       continue;
     }
-    const long owner = TempFileOwner(p.filename().string());
+    const long owner = TempFileOwner(PathToUtf8(p.filename()));
     if (owner < 0 || ProcessRunning(owner)) continue;
     if (fs::remove(p, tec)) ++removed;
   }
@@ -224,10 +301,68 @@ fs::path ResolveNoCase(const fs::path& dir, const std::string& name) {
     return s;
   };
   const std::string want = lower(name);
-  if (fs::exists(dir / name, ec)) return dir / name;
+  const fs::path direct = dir / PathFromUtf8(name);
+  if (fs::exists(direct, ec)) return direct;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-    if (lower(it->path().filename().string()) == want) return it->path();
-  return dir / name;
+    if (lower(PathToUtf8(it->path().filename())) == want) return it->path();
+  return direct;
 }
+
+#ifdef _WIN32
+
+FileStamp StampOf(const fs::path& path) {
+  FileStamp s;
+  // The file's own handle gives its identity (volume and file index, what a POSIX stat calls
+  // device and inode) beside size and time: a file replaced within the timer's resolution, with
+  // the same size, is still told apart.
+  HANDLE h = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return s;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = ::GetFileInformationByHandle(h, &info);
+  ::CloseHandle(h);
+  if (!ok) return s;
+  s.exists = true;
+  s.dev = info.dwVolumeSerialNumber;
+  s.ino = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  s.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  // 100-nanosecond intervals since 1601; only compared, never shown.
+  const std::uint64_t t = (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                          info.ftLastWriteTime.dwLowDateTime;
+  s.mtimeNs = static_cast<std::int64_t>(t) * 100;
+  return s;
+}
+
+fs::path ExecutableFile() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return {};
+    if (n < buf.size()) return fs::path(buf.substr(0, n));
+    buf.resize(buf.size() * 2);
+  }
+}
+
+#else
+
+FileStamp StampOf(const fs::path& path) {
+  FileStamp s;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return s;
+  s.exists = true;
+  s.dev = static_cast<std::uint64_t>(st.st_dev);
+  s.ino = static_cast<std::uint64_t>(st.st_ino);
+  s.size = static_cast<std::uint64_t>(st.st_size);
+  s.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return s;
+}
+
+fs::path ExecutableFile() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path() : exe;
+}
+
+#endif
 
 }  // namespace kv

@@ -1,5 +1,7 @@
 #pragma once
-// File helpers shared by every reader and writer of the program's files.
+// File helpers shared by every reader and writer of the program's files. The operating system's
+// own calls (POSIX or Windows) appear only here and in LocalClock and FolderLock.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -50,6 +52,26 @@ int RemoveStaleTempFiles(const fs::path& dir, bool recursive);
 // the platform has one. Ignoring it makes such a write fail (EFBIG) and be reported like any
 // other failed write. Called once at the start of each program.
 void IgnoreFileSizeSignal();
+
+// A path from UTF-8 text and back. fs::path(std::string) would take the bytes in the system's
+// code page on Windows; these go through std::u8string, so Japanese names survive on every system.
+fs::path PathFromUtf8(std::string_view utf8);
+std::string PathToUtf8(const fs::path& path);
+// The same for code page 932 text (the core's own texts: day and venue names).
+fs::path PathFromCp932(std::string_view cp932);
+std::string PathToCp932(const fs::path& path);
+
+// What the store needs to know whether a file changed since it was read.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t dev = 0, ino = 0, size = 0;
+  std::int64_t mtimeNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const fs::path& path);
+
+// The running program's own file (empty when it cannot be told).
+fs::path ExecutableFile();
 
 // The existing entry of dir named like name without regard to case, else dir / name.
 fs::path ResolveNoCase(const fs::path& dir, const std::string& name);

@@ -9,7 +9,11 @@ DateTime LocalClock::Now() const {
   auto now = std::chrono::system_clock::now();
   std::time_t t = std::chrono::system_clock::to_time_t(now);
   std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &t);
+#else
   localtime_r(&t, &tm);
+#endif
   DateTime d;
   d.year = tm.tm_year + 1900;
   d.month = tm.tm_mon + 1;

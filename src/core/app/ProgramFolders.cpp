@@ -21,10 +21,8 @@ bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
 }  // namespace
 
 fs::path ExecutableFolder() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec || exe.empty()) return {};
-  return exe.parent_path();
+  const fs::path exe = ExecutableFile();
+  return exe.empty() ? fs::path() : exe.parent_path();
 }
 
 fs::path ChooseProgramFolder(const std::optional<fs::path>& home) {
@@ -67,9 +65,9 @@ std::vector<std::string> ListDays(const fs::path& dataFolder) {
   std::vector<std::string> names;
   std::error_code ec;
   for (fs::directory_iterator it(dataFolder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
+    std::string name = PathToCp932(it->path().filename());
     if (!EndsWithNoCase(name, ".jvRA") || it->is_directory(ec)) continue;
-    names.push_back(ToCp932(name));
+    names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end());
   std::vector<std::string> days;

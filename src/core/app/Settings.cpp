@@ -265,8 +265,8 @@ std::string Settings::ReadText(std::string_view section, std::string_view key, s
 
 std::string Settings::DefaultText(const SettingDef& def) const {
   if (def.base == DefaultBase::ProgDir) {
-    fs::path p = def.value.empty() ? progDir_ : progDir_ / fs::path(std::string(def.value));
-    return ToCp932(p.string());
+    fs::path p = def.value.empty() ? progDir_ : progDir_ / PathFromUtf8(def.value);
+    return PathToCp932(p);
   }
   return J(def.value);
 }

@@ -16,7 +16,7 @@ bool HasVoteCells(const TextGrid& table, BetType type, int row) {
          !IsBlank(table.At(row, StakeColOf(type)));
 }
 
-fs::path PathOf(std::string_view cp932) { return fs::path(ToUtf8(cp932)); }
+fs::path PathOf(std::string_view cp932) { return PathFromCp932(cp932); }
 
 }  // namespace
 
@@ -119,7 +119,7 @@ VoteResult VoteThroughPlugin(const VoteRequest& req, UiPort& ui, Desktop& deskto
   const fs::path folder = pluginDir / kVoteFolderName;
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
-    ui.Info(J("投票ファイルの保存先フォルダーがありません。") + ToCp932(folder.string()));
+    ui.Info(J("投票ファイルの保存先フォルダーがありません。") + PathToCp932(folder));
     res.outcome = VoteOutcome::NoKaimeFolder;
     return res;
   }
@@ -135,7 +135,7 @@ VoteResult VoteThroughPlugin(const VoteRequest& req, UiPort& ui, Desktop& deskto
   if (!req.startPlugin) return res;
   // The program and its folder go to the port as UTF-8 paths, the parameter as CP932 text (the
   // port converts it once more on its way to the plug-in).
-  if (!desktop.StartProgram((pluginDir / kVotePluginProgram).string(), ToCp932(path.string()), pluginDir.string())) {
+  if (!desktop.StartProgram(PathToUtf8(pluginDir / kVotePluginProgram), PathToCp932(path), PathToUtf8(pluginDir))) {
     ui.Info(J("投票プラグイン２の呼び出しでエラーが発生しました。\r\n投票プラグイン２が正しくインストールされているか確認してください。"));
     res.outcome = VoteOutcome::StartFailed;
   }

@@ -1,7 +1,5 @@
 #include "jvlink/DayFileStore.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 
@@ -117,10 +115,10 @@ std::string SiblingFileName(std::string_view raceFileName, std::string_view type
 }
 
 fs::path DataFilePath(const fs::path& programDir, std::string_view cp932Name) {
-  return ResolveNoCase(programDir, "DATA") / ToUtf8(cp932Name);
+  return ResolveNoCase(programDir, "DATA") / PathFromCp932(cp932Name);
 }
 fs::path ChangeFilePath(const fs::path& programDir, std::string_view cp932Name) {
-  return ResolveNoCase(programDir, "CHG") / ToUtf8(cp932Name);
+  return ResolveNoCase(programDir, "CHG") / PathFromCp932(cp932Name);
 }
 
 fs::path StoreFilePath(const fs::path& programDir, std::string_view record) {
@@ -142,17 +140,7 @@ fs::path DayFileStore::Folder(bool change) {
   return f;
 }
 
-DayFileStore::FileSig DayFileStore::Stat(const fs::path& path) {
-  FileSig s;
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return s;
-  s.exists = true;
-  s.dev = static_cast<std::uint64_t>(st.st_dev);
-  s.ino = static_cast<std::uint64_t>(st.st_ino);
-  s.size = static_cast<std::uint64_t>(st.st_size);
-  s.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  return s;
-}
+DayFileStore::FileSig DayFileStore::Stat(const fs::path& path) { return StampOf(path); }
 
 size_t DayFileStore::Bytes(const CachedFile& f) { return (f.lines.size() + f.pending.size()) * (f.lineLength + 2); }
 
@@ -430,7 +418,7 @@ StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, con
   else if (zeroDate) PutFld(op.line, kHdr_MakeDate, "00000000");
 
   res.fileName = DayFileName(op.line);
-  const fs::path path = Folder(tc) / ToUtf8(res.fileName);
+  const fs::path path = Folder(tc) / PathFromCp932(res.fileName);
   const std::string cacheKey = path.string();
 
   auto it = files_.find(cacheKey);

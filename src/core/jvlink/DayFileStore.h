@@ -177,12 +177,7 @@ class DayFileStore {
     std::string line;  // stored form, header bytes already zeroed
     int slot = -1;     // grid line for SE
   };
-  struct FileSig {
-    bool exists = false;
-    std::uint64_t dev = 0, ino = 0, size = 0;
-    std::int64_t mtimeNs = 0;
-    bool operator==(const FileSig&) const = default;
-  };
+  using FileSig = FileStamp;
   struct CachedFile {
     fs::path path;
     std::string name;  // CP932, for messages

@@ -45,7 +45,7 @@ ReplayJVLink::ReplayJVLink(std::string feedDir, const Clock& clock) : feed_(std:
 }
 
 void ReplayJVLink::LoadInjections() {
-  const fs::path p = fs::path(feed_) / "inject.txt";
+  const fs::path p = PathFromUtf8(feed_) / "inject.txt";
   std::error_code ec;
   if (!fs::exists(p, ec)) return;
   std::string text;
@@ -129,10 +129,10 @@ JVOpenResult ReplayJVLink::JVOpen(const std::string& dataspec, const std::string
   const std::string now = NowStamp();
   files_.clear();
   std::error_code ec;
-  const fs::path dir = fs::path(feed_) / "RACEDIFN";
+  const fs::path dir = PathFromUtf8(feed_) / "RACEDIFN";
   if (fs::is_directory(dir, ec)) {
     for (const auto& e : fs::directory_iterator(dir, ec)) {
-      const std::string name = e.path().filename().string();
+      const std::string name = PathToUtf8(e.path().filename());
       if (name.size() < 18 || name.compare(name.size() - 4, 4, ".jvd") != 0) continue;
       const std::string stamp = name.substr(0, 14);
       if (!AllDigits(stamp, 14) || stamp <= fromTime || stamp > now) continue;
@@ -202,7 +202,7 @@ JVReadResult ReplayJVLink::JVRead(int bufferSize) {
         return {-3, "", f.name};
       }
       std::string data;
-      if (!ReadFile(fs::path(feed_) / "RACEDIFN" / f.name, data)) return {-503, "", f.name};
+      if (!ReadFile(PathFromUtf8(feed_) / "RACEDIFN" / f.name, data)) return {-503, "", f.name};
       records_ = SplitRecords(data);
       recordIndex_ = 0;
       fileLoaded_ = true;
@@ -230,7 +230,7 @@ int ReplayJVLink::JVRTOpen(const std::string& dataspec, const std::string& key) 
   } else {
     return -111;
   }
-  const fs::path path = fs::path(feed_) / dataspec / (key + ".txt");
+  const fs::path path = PathFromUtf8(feed_) / dataspec / (key + ".txt");
   std::error_code ec;
   if (!fs::exists(path, ec)) return -1;
   std::string data;

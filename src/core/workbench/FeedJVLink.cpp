@@ -12,7 +12,7 @@ namespace kv {
 fs::path FeedFolder(const Settings& settings) {
   const std::string text = ToUtf8(settings.ReadText(kFeedSection, kFeedKey, ""));
   if (text.empty()) return {};
-  fs::path p(text);
+  fs::path p = PathFromUtf8(text);
   return p.is_absolute() ? p : settings.ProgDir() / p;
 }
 
@@ -20,14 +20,14 @@ std::string MissingFeedFolderMessage(const Settings& settings) {
   const fs::path feed = FeedFolder(settings);
   std::error_code ec;
   if (feed.empty() || fs::is_directory(feed, ec)) return {};
-  return J("JV-Linkのデータフォルダ[") + ToCp932(feed.string()) + J("]が見つかりません。") + "\r\n" +
+  return J("JV-Linkのデータフォルダ[") + PathToCp932(feed) + J("]が見つかりません。") + "\r\n" +
          kSettingsFileName + J("の[JvReplay] FeedDirに、JVデータのあるフォルダを指定してください。");
 }
 
 std::unique_ptr<JVLink> MakeFeedJVLink(const Settings& settings, const Clock& clock) {
   const fs::path feed = FeedFolder(settings);
   if (feed.empty()) return std::make_unique<EmptyFeedJVLink>();
-  return std::make_unique<ReplayJVLink>(feed.string(), clock);
+  return std::make_unique<ReplayJVLink>(PathToUtf8(feed), clock);
 }
 
 }  // namespace kv

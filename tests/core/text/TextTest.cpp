@@ -93,3 +93,37 @@ TEST(TextGrid, CopyTextFollowsTheRangeRules) {
   EXPECT_EQ(g.CopyText(1, 1, "L", 0, 2), "");   // empty row range
   EXPECT_EQ(g.CopyText(2, 0, "L", 1, 1), "");   // empty column range
 }
+
+// The Linux build converts with iconv, the Windows build with the system's code page 932: both
+// must give the same text for every character of JIS X 0208 (rows 1-84: lead bytes 81-84, 88-9F,
+// E0-EA) and half-width katakana, and take it back to the same bytes. The digest is the Linux
+// build's; the Windows build runs this same test.
+TEST(Cp932, JisX0208TableIsTheSameOnEverySystem) {
+  std::uint64_t digest = 1469598103934665603ULL;  // FNV-1a over every conversion
+  auto mix = [&digest](const std::string& s) {
+    for (unsigned char c : s) digest = (digest ^ c) * 1099511628211ULL;
+    digest = (digest ^ 0xFF) * 1099511628211ULL;
+  };
+  int valid = 0, roundTrips = 0;
+  auto check = [&](const std::string& cp932) {
+    const std::string utf8 = ToUtf8(cp932);
+    mix(utf8);
+    if (utf8 == "\xEF\xBF\xBD") return;
+    ++valid;
+    const std::string back = ToCp932(utf8);
+    mix(back);
+    if (back == cp932) ++roundTrips;
+  };
+  for (int lead = 0x81; lead <= 0xEA; ++lead) {
+    if (lead >= 0x85 && lead <= 0x87) continue;
+    if (lead >= 0xA0 && lead <= 0xDF) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail)
+      if (trail != 0x7F) check(std::string{static_cast<char>(lead), static_cast<char>(trail)});
+  }
+  for (int c = 0xA1; c <= 0xDF; ++c) check(std::string(1, static_cast<char>(c)));
+  // Characters that have a CP932 code only one way (written by hand or found in texts).
+  for (const char* utf8 : {"¢", "£", "¥", "¬", "—", "‖", "‾", "−", "〜", "～", "－", "①", "髙", "﨑"}) mix(ToCp932(utf8));
+  EXPECT_EQ(valid, 6879 + 63);
+  EXPECT_EQ(roundTrips, valid);
+  EXPECT_EQ(digest, 9070850278504990530ULL);
+}
