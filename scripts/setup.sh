@@ -4,7 +4,7 @@
 set -euo pipefail
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev
           qt6-base-dev qt6-base-dev-tools libgl-dev fonts-ipafont-gothic xvfb xauth
-          qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev poppler-utils clang libclang-rt-14-dev)
+          qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev poppler-utils clang libclang-rt-14-dev libsqlite3-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

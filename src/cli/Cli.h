@@ -112,6 +112,10 @@ int CmdPrint(CliContext& ctx);  // PrintCommand.cpp: needs the painter backend (
 int CmdCompare(CliContext& ctx);  // ViewCommands.cpp
 int CmdKt(CliContext& ctx);       // ViewCommands.cpp
 
+#ifdef KORVANE_SQLITE
+int CmdExportSqlite(CliContext& ctx);  // ExportSqliteCommand.cpp: needs the SQLite export library
+#endif
+
 int CmdCheck(CliContext& ctx);  // CheckCommand.cpp
 int CmdHits(CliContext& ctx);  // HitsCommand.cpp
 

@@ -43,6 +43,12 @@ const std::array kCommands = {
                "load and compare the day, write its point-win-rate (ptr), point-rank (ptj) or verification CSV "
                "(the prediction files and the processed-days list are not written)",
                CmdExport},
+#ifdef KORVANE_SQLITE
+    CliCommand{"export-sqlite", "FILE [--from DAY] [--to DAY]",
+               "write the stored races, runners, payouts, final odds, past runs and analysis results (of the "
+               "days from DAY to DAY) into the SQLite database FILE, replacing it whole; the store is only read",
+               CmdExportSqlite},
+#endif
 #ifdef KORVANE_PRINT
     CliCommand{"print", "DAY --pdf FILE",
                "load and compare the day and write its analysis report, one page per race, to a PDF", CmdPrint},

@@ -139,14 +139,42 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Puts the finished temporary file in path's place and flushes the folder; on failure the
+// temporary file is removed and path is left as it was.
+FileResult RenameIntoPlace(const fs::path& tmp, const fs::path& path) {
+  if (!ReplaceFile(tmp, path)) {
+    FileResult r = FileResult::Fail(Why(path, "cannot replace"));
+    RemoveFile(tmp);
+    return r;
+  }
+  fs::path dir = path.parent_path();
+  SyncFolder(dir.empty() ? fs::path(".") : dir);
+  return {};
+}
+
 }  // namespace
 
-FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+fs::path TempFileBeside(const fs::path& path) {
   static std::atomic<unsigned> counter{0};
   fs::path dir = path.parent_path();
   if (dir.empty()) dir = ".";
-  fs::path tmp = dir / PathFromUtf8("." + PathToUtf8(path.filename()) + ".tmp" + std::to_string(ProcessId()) + "_" +
-                                     std::to_string(counter++));
+  return dir / PathFromUtf8("." + PathToUtf8(path.filename()) + ".tmp" + std::to_string(ProcessId()) + "_" +
+                            std::to_string(counter++));
+}
+
+FileResult ReplaceFileAtomic(const fs::path& temp, const fs::path& target) {
+  const int fd = OpenForWrite(temp, true);
+  const bool flushed = fd >= 0 && FlushFile(fd);
+  if (fd < 0 || !CloseFile(fd) || !flushed) {
+    FileResult r = FileResult::Fail(Why(target, "cannot write"));
+    RemoveFile(temp);
+    return r;
+  }
+  return RenameIntoPlace(temp, target);
+}
+
+FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+  const fs::path tmp = TempFileBeside(path);
   int fd = OpenForWrite(tmp, false);
   if (fd < 0) return FileResult::Fail(Why(tmp, "cannot create"));
   if (!WriteAll(fd, bytes) || !FlushFile(fd)) {
@@ -160,13 +188,7 @@ FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
     RemoveFile(tmp);
     return r;
   }
-  if (!ReplaceFile(tmp, path)) {
-    FileResult r = FileResult::Fail(Why(path, "cannot replace"));
-    RemoveFile(tmp);
-    return r;
-  }
-  SyncFolder(dir);
-  return {};
+  return RenameIntoPlace(tmp, path);
 }
 
 namespace {

@@ -24,6 +24,16 @@ struct FileResult {
 // the old file stays whole and the temporary file is removed.
 FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes);
 
+// A fresh name beside path for a file that is written in full and then put in path's place with
+// ReplaceFileAtomic (named like WriteFileAtomic's own temporary files, so RemoveStaleTempFiles
+// clears it when the writing process dies first). Nothing is created.
+fs::path TempFileBeside(const fs::path& path);
+
+// Puts the finished file temp (beside target, see TempFileBeside) in target's place atomically:
+// temp is flushed to disk, renamed over target, and the folder is flushed. Readers of target see
+// either the old file or the new one whole. On failure target is left as it was and temp removed.
+FileResult ReplaceFileAtomic(const fs::path& temp, const fs::path& target);
+
 // One file of a batch write.
 struct FileWrite {
   fs::path path;

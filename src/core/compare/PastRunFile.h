@@ -47,6 +47,14 @@ inline constexpr int kCorner = 119, kCornerLen = 2;   // 4 corners, 2 bytes each
 inline constexpr int kLast3F = 130, kLast3FLen = 3;
 inline constexpr int kPopularity = 141, kPopularityLen = 2;
 inline constexpr int kPrize = 147, kAddedPrize = 155, kPrizeLen = 8;
+// Further fields copied from the race and the runner (what the database export reads).
+inline constexpr int kRaceNo = 15;                    // 2 bytes
+inline constexpr int kDirtGoing = 54;                 // 1 byte
+inline constexpr int kStarters = 49;                  // 2 bytes
+inline constexpr int kFrame = 86, kSex = 87;          // 1 byte each
+inline constexpr int kAge = 88, kAgeLen = 2;
+inline constexpr int kTrainer = 103, kTrainerLen = 8;
+inline constexpr int kWinOdds = 143, kWinOddsLen = 4; // final win odds in 0.1
 inline constexpr int kEntries = 18;
 inline constexpr int kEntryLen = 35;
 // Offsets inside a field entry (1-based).

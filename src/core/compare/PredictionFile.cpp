@@ -1,6 +1,7 @@
 #include "compare/PredictionFile.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <system_error>
@@ -57,6 +58,30 @@ std::string PredictionLine(std::string_view raceKey, const TRaceAnalysis& ra, in
   line += Count(ra.PointWinRateRank[k], 2);
   line += "  ";
   return line;
+}
+
+namespace {
+
+// A "%6.2f" rate field; -1.0 when blank.
+double RateField(std::string_view line, int pos) {
+  const std::string_view f = Trim(Fld(line, pos, yos::kRateLen));
+  return f.empty() ? -1.0 : std::strtod(std::string(f).c_str(), nullptr);
+}
+
+}  // namespace
+
+PredictionFigures ReadPredictionLine(std::string_view line) {
+  PredictionFigures p;
+  p.raceKey = Fld(line, yos::kRaceKey, yos::kRaceKeyLen);
+  p.wins = FldInt(line, yos::kWins, yos::kCountLen);
+  p.losses = FldInt(line, yos::kLosses, yos::kCountLen);
+  p.winRate = RateField(line, yos::kWinRate);
+  p.winRateRank = FldInt(line, yos::kWinRateRank, yos::kRankLen);
+  p.pointWins = FldInt(line, yos::kPointWins, yos::kPointLen);
+  p.pointLosses = FldInt(line, yos::kPointLosses, yos::kPointLen);
+  p.pointWinRate = RateField(line, yos::kPointWinRate);
+  p.pointWinRateRank = FldInt(line, yos::kMark, yos::kMarkLen);
+  return p;
 }
 
 namespace {

@@ -29,7 +29,24 @@ namespace yos {
 inline constexpr int kRaceKey = 1, kRaceKeyLen = 16;
 inline constexpr int kMatch = 1, kMatchLen = 10;  // date and venue: what a past-run line is matched by
 inline constexpr int kMark = 47, kMarkLen = 2;    // point-win-rate rank
+inline constexpr int kWins = 17, kLosses = 20, kCountLen = 3;
+inline constexpr int kWinRate = 23, kRateLen = 6;
+inline constexpr int kWinRateRank = 29, kRankLen = 2;
+inline constexpr int kPointWins = 31, kPointLosses = 36, kPointLen = 5;
+inline constexpr int kPointWinRate = 41;
 }  // namespace yos
+
+// The figures of one prediction line: blank counts and ranks read 0, a blank rate -1.0.
+struct PredictionFigures {
+  std::string_view raceKey;  // positions 1-16 of the line
+  int wins = 0, losses = 0;
+  double winRate = -1.0;
+  int winRateRank = 0;
+  int pointWins = 0, pointLosses = 0;
+  double pointWinRate = -1.0;
+  int pointWinRateRank = 0;
+};
+PredictionFigures ReadPredictionLine(std::string_view line);
 
 // programFolder/SEI/<first four digits>/<id>.yos (SEI matched in any case, as for the past-run files); an empty path when id is not ten digits.
 fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId);

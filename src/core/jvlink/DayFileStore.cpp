@@ -83,6 +83,10 @@ std::string DayNameFromDate(std::string_view d) {
 
 std::string DayName(std::string_view record) { return DayNameFromDate(Fld(record, kHdr_Date)); }
 
+std::string DateOfDayName(std::string_view dayName) {
+  return std::string(Fld(dayName, 1, 4)) + std::string(Fld(dayName, 7, 2)) + std::string(Fld(dayName, 11, 2));
+}
+
 std::string DayFileExtension(std::string_view type) {
   type = type.substr(0, std::min<size_t>(type.size(), 2));
   if (type == "RA") return ".jvRA";

@@ -82,6 +82,9 @@ namespace kv {
 bool IsCalendarDate(std::string_view yyyymmdd);
 // Day name "yyyy年mm月dd日" (14 CP932 bytes) from an 8-byte "yyyymmdd" text, taken as it is.
 std::string DayNameFromDate(std::string_view yyyymmdd);
+// "yyyymmdd" of a day name "yyyy年mm月dd日" (the inverse of DayNameFromDate): bytes 1-4, 7-8 and
+// 11-12, taken as they are.
+std::string DateOfDayName(std::string_view dayName);
 // Day name from record positions 12-19.
 std::string DayName(std::string_view record);
 // The extension of a record type's day file: ".jvRA", ".jvSEr", ".jvHR", ".jvO1" … ".jvO6",

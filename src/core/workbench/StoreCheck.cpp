@@ -78,11 +78,6 @@ bool IsDayNameLine(std::string_view line) {
                          std::string(line.substr(10, 2))) == line;
 }
 
-// yyyymmdd of a day name.
-std::string DateOfDayName(std::string_view day) {
-  return std::string(day.substr(0, 4)) + std::string(day.substr(6, 2)) + std::string(day.substr(10, 2));
-}
-
 }  // namespace
 
 StoreCheckResult CheckStoredFiles(const fs::path& prog, const std::function<void(int)>& onFile) {
