@@ -36,9 +36,9 @@ int CmdExportSqlite(CliContext& ctx) {
     options.toDate = ParseInt(DateOfDayName(day));
   }
   if (options.toDate < options.fromDate) return UsageError(ctx, "--to is before --from");
-  const fs::path target = fs::absolute(fs::path(file));
+  const fs::path target = fs::absolute(PathFromUtf8(file));
   if (!fs::is_directory(target.parent_path())) {
-    ctx.err << "export-sqlite: no such folder: " << target.parent_path().string() << '\n';
+    ctx.err << "export-sqlite: no such folder: " << PathToUtf8(target.parent_path()) << '\n';
     return kExitFailed;
   }
 
@@ -62,7 +62,7 @@ int CmdExportSqlite(CliContext& ctx) {
     return kExitFailed;
   }
   const SqliteExportCounts& c = res.counts;
-  ctx.out << target.string() << '\n'
+  ctx.out << PathToUtf8(target) << '\n'
           << "days\t" << c.days << '\n'
           << "races\t" << c.races << '\n'
           << "runners\t" << c.runners << '\n'

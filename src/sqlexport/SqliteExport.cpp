@@ -116,7 +116,7 @@ class Database {
       const std::string why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
       sqlite3_close(db_);
       db_ = nullptr;
-      throw SqlError("cannot create " + path.string() + ": " + why);
+      throw SqlError("cannot create " + PathToUtf8(path) + ": " + why);
     }
   }
   ~Database() { Close(); }
@@ -258,7 +258,7 @@ Insert& TimeColumn(Insert& ins, std::string_view t4) { return ins.IntOrNull(IsBl
 
 // Lower-case extension of a file name.
 std::string LowerExtension(const fs::path& p) {
-  std::string e = p.extension().string();
+  std::string e = PathToUtf8(p.extension());
   std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return e;
 }
@@ -317,7 +317,7 @@ class Exporter {
     for (fs::directory_iterator it(folders.data, ec), end; !ec && it != end; it.increment(ec)) {
       std::error_code fec;
       if (!it->is_regular_file(fec)) continue;
-      const std::string name = it->path().filename().string();
+      const std::string name = PathToUtf8(it->path().filename());
       const std::string ext = LowerExtension(it->path());
       if (name.size() < 17) continue;
       DayFiles& d = byDay[name.substr(0, 17)];
@@ -555,13 +555,13 @@ class Exporter {
       std::error_code fec;
       if (!it->is_regular_file(fec)) continue;
       const std::string ext = LowerExtension(it->path());
-      if ((ext == ".kak" || ext == ".yos") && IsHorseId(it->path().stem().string())) files.push_back(it->path());
+      if ((ext == ".kak" || ext == ".yos") && IsHorseId(PathToUtf8(it->path().stem()))) files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
     int done = 0;
     std::string previous;
     for (const fs::path& p : files) {
-      const std::string id = p.stem().string();
+      const std::string id = PathToUtf8(p.stem());
       if (id != previous) ++result_.counts.horses;
       previous = id;
       if (LowerExtension(p) == ".kak")
@@ -665,10 +665,10 @@ SqliteExportResult ExportSqlite(const fs::path& programDir, const fs::path& file
     Exporter(db, programDir, options, result).Run();
     db.Exec(kIndexes);
     db.Exec("COMMIT");
-    if (!db.Close()) throw SqlError("cannot finish " + temp.string());
+    if (!db.Close()) throw SqlError("cannot finish " + PathToUtf8(temp));
   } catch (const std::exception& e) {
     fs::remove(temp, ec);
-    result.error = std::string("cannot write ") + file.string() + ": " + e.what();
+    result.error = "cannot write " + PathToUtf8(file) + ": " + e.what();
     return result;
   }
   if (FileResult replaced = ReplaceFileAtomic(temp, file); !replaced) {
