@@ -111,7 +111,7 @@ class Database {
   explicit Database(const fs::path& path) {
     const std::u8string name = path.u8string();
     const int rc = sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
       const std::string why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
       sqlite3_close(db_);
