@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "app/ProgramFolders.h"
 #include "compare/PastRunFile.h"
@@ -160,6 +161,11 @@ class Insert {
   }
   // NULL when v is 0 (fields where 0 means "none").
   Insert& IntOrNull(std::int64_t v) { return v == 0 ? Null() : Int(v); }
+  // Text that stays unchanged until the row is run (literals, cached texts): not copied.
+  Insert& Static(std::string_view s) {
+    sqlite3_bind_text(stmt_, ++col_, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
+    return *this;
+  }
   Insert& Real(double v) {
     sqlite3_bind_double(stmt_, ++col_, v);
     return *this;
@@ -251,6 +257,32 @@ std::string ComboKey(int a, int b = 0, int c = 0) {
   if (b > 0) s += "-" + std::to_string(b);
   if (c > 0) s += "-" + std::to_string(c);
   return s;
+}
+
+// The texts of every combination of a kind by number - 1 ("1-2"), built once: the odds rows
+// name millions of them.
+const std::vector<std::string>& ComboKeys(ComboKind kind) {
+  static const auto keys = [] {
+    std::array<std::vector<std::string>, 5> all;
+    for (ComboKind k : {ComboKind::Bracket, ComboKind::Quinella, ComboKind::Exacta, ComboKind::Trio,
+                        ComboKind::Trifecta})
+      for (int no = 1; no <= ComboCount(k); ++no) {
+        const Combo c = ComboOf(k, no);
+        all[static_cast<size_t>(k)].push_back(ComboKey(c.first, c.second, c.third));
+      }
+    return all;
+  }();
+  return keys[static_cast<size_t>(kind)];
+}
+
+// Horse numbers as combination texts, "1".."18".
+const std::string& HorseKey(int horse) {
+  static const auto keys = [] {
+    std::array<std::string, kMaxRunners + 1> all;
+    for (int h = 0; h <= kMaxRunners; ++h) all[static_cast<size_t>(h)] = std::to_string(h);
+    return all;
+  }();
+  return keys[static_cast<size_t>(std::clamp(horse, 0, kMaxRunners))];
 }
 
 // A JV-Data time "msst" as tenths of a second (the past-run reader's rule); NULL for none.
@@ -501,9 +533,10 @@ class Exporter {
     const std::string k(key);
     // One row per combination with odds or cancelled; a blank field (no such horse or
     // combination) and a type without a record give none.
-    auto row = [&](const char* type, bool have, double odds, double oddsMax, int pop, int a, int b, int c) {
+    auto row = [&](const char* type, bool have, double odds, double oddsMax, int pop, const std::string& combo,
+                   const Combo& c) {
       if (!have || odds == kOddsNone || odds == 0.0) return;
-      odds_.Text(k).Text(type).Text(ComboKey(a, b, c)).Int(a).IntOrNull(b).IntOrNull(c);
+      odds_.Static(k).Static(type).Static(combo).Int(c.first).IntOrNull(c.second).IntOrNull(c.third);
       if (odds == kOddsCancelled) {
         odds_.Null().Null().Null();
       } else {
@@ -514,21 +547,22 @@ class Exporter {
     };
     auto combos = [&](const char* type, bool have, ComboKind kind, const double* odds, const int* pop,
                       const double* oddsMax) {
-      const int count = ComboCount(kind);
-      for (int i = 0; i < count; ++i) {
-        const Combo c = ComboOf(kind, i + 1);
-        row(type, have, odds[i], oddsMax ? oddsMax[i] : 0.0, pop[i], c.first, c.second, c.third);
-      }
+      if (!have) return;
+      const std::vector<std::string>& texts = ComboKeys(kind);
+      for (int i = 0; i < static_cast<int>(texts.size()); ++i)
+        row(type, true, odds[i], oddsMax ? oddsMax[i] : 0.0, pop[i], texts[static_cast<size_t>(i)],
+            ComboOf(kind, i + 1));
     };
     const bool o1 = !records[0].empty();
-    for (int h = 0; h < runners; ++h) row("win", o1, o.WinOdds[h], 0.0, o.WinPopularity[h], h + 1, 0, 0);
+    for (int h = 0; h < runners; ++h) row("win", o1, o.WinOdds[h], 0.0, o.WinPopularity[h], HorseKey(h + 1), {h + 1});
     for (int h = 0; h < runners; ++h)
-      row("place", o1, o.PlaceOddsMin[h], o.PlaceOddsMax[h], o.PlacePopularityMin[h], h + 1, 0, 0);
+      row("place", o1, o.PlaceOddsMin[h], o.PlaceOddsMax[h], o.PlacePopularityMin[h], HorseKey(h + 1), {h + 1});
     combos("bracket_quinella", o1, ComboKind::Bracket, o.BracketOdds, o.BracketPopularity, nullptr);
     combos("quinella", !records[1].empty(), ComboKind::Quinella, o.QuinellaOdds, o.QuinellaPopularity, nullptr);
     // The wide odds table holds the lower bound; the upper bound is read with the same rule.
     std::array<double, kWideCombos> wideMax{};
-    for (int i = 0; i < kWideCombos; ++i) wideMax[static_cast<size_t>(i)] = OddsFieldValue(Fld(records[2], kO3_WideOddsMax.At(i)));
+    if (!records[2].empty())
+      for (int i = 0; i < kWideCombos; ++i) wideMax[static_cast<size_t>(i)] = OddsFieldValue(Fld(records[2], kO3_WideOddsMax.At(i)));
     combos("wide", !records[2].empty(), ComboKind::Quinella, o.WideOdds, o.WidePopularity, wideMax.data());
     combos("exacta", !records[3].empty(), ComboKind::Exacta, o.ExactaOdds, o.ExactaPopularity, nullptr);
     combos("trio", !records[4].empty(), ComboKind::Trio, o.TrioOdds, o.TrioPopularity, nullptr);

@@ -138,11 +138,11 @@ TEST(SqliteExport, EveryStoredRecordBecomesARowDecodedAsTheWorkbenchShowsIt) {
   const fs::path dir = scratch.path();
   Cli cli{dir / "prog", dir / "out.txt", dir / "err.txt"};
   ASSERT_EQ(RunProgram(Quote(kJvsim) + " --out " + Quote(dir / "feed") +
-                           " --seed 5 --from 2024-04-13 --to 2024-04-21 --odds-from 2024-04-21 --recent-weeks 1",
+                           " --seed 5 --from 2024-04-20 --to 2024-04-21 --odds-from 2024-04-21 --recent-weeks 1",
                        cli.out, cli.err),
             0)
       << cli.Err();
-  ASSERT_EQ(cli.Run("import", "--setup --from 2024-04-10 --feed " + Quote(dir / "feed")), 0) << cli.Err();
+  ASSERT_EQ(cli.Run("import", "--setup --from 2024-04-15 --feed " + Quote(dir / "feed")), 0) << cli.Err();
   const std::string day = "20240421";
   // The race command runs the all-race comparison, which writes the day's prediction files.
   ASSERT_EQ(cli.Run("race", day + " 2"), 0) << cli.Err();
@@ -303,10 +303,10 @@ TEST(SqliteExport, EveryStoredRecordBecomesARowDecodedAsTheWorkbenchShowsIt) {
 
   // Re-running replaces the file whole; a target that cannot be replaced keeps what it was, and
   // no temporary file is left beside it.
-  ASSERT_EQ(cli.Run("export-sqlite", Quote(dbFile) + " --from 20240421"), 0) << cli.Err();
-  EXPECT_EQ(Db(dbFile).Count("SELECT COUNT(*) FROM races WHERE date <> '2024-04-21'"), 0);
+  ASSERT_EQ(cli.Run("export-sqlite", Quote(dbFile) + " --to 20240420"), 0) << cli.Err();
+  EXPECT_EQ(Db(dbFile).Count("SELECT COUNT(*) FROM races WHERE date <> '2024-04-20'"), 0);
   fs::create_directories(dir / "out" / "busy.db" / "inside");
-  EXPECT_EQ(cli.Run("export-sqlite", Quote(dir / "out" / "busy.db")), 1);
+  EXPECT_EQ(cli.Run("export-sqlite", Quote(dir / "out" / "busy.db") + " --to 20240420"), 1);
   EXPECT_NE(cli.Err().find("busy.db"), std::string::npos) << cli.Err();
   EXPECT_TRUE(fs::is_directory(dir / "out" / "busy.db" / "inside"));
   std::set<std::string> names;
