@@ -18,6 +18,7 @@
 #include "text/Cp932.h"
 #include "text/Field.h"
 #include "workbench/EntryTable.h"
+#include "workbench/BetWindowCommands.h"
 #include "workbench/MainGrids.h"
 
 namespace kv::cli {
@@ -27,10 +28,7 @@ namespace {
 struct BetsArgs {
   std::string dayName;
   int raceIndex = 0;  // 1-based position in the race list
-  std::optional<std::string> setName;
-  std::optional<int> mode;
-  std::optional<std::string> amount;
-  std::optional<MultiOptions> multi;
+  BetOptionArgs options;
   std::optional<BetType> type;
 };
 
@@ -53,6 +51,30 @@ bool ParseMulti(const std::string& text, MultiOptions& out) {
   return true;
 }
 
+}  // namespace
+
+int ParseBetOption(CliContext& ctx, const std::string& key, const std::string& val, BetOptionArgs& o) {
+  if (key == "--set") {
+    o.setName = ToCp932(val);
+  } else if (key == "--mode" && val.size() == 1 && val[0] >= '0' && val[0] <= '3') {
+    o.mode = val[0] - '0';
+  } else if (key == "--amount" && IsAmountText(val)) {
+    o.amount = val;
+  } else if (key == "--multi") {
+    MultiOptions m;
+    if (!ParseMulti(val, m)) {
+      ctx.err << "korvane2-cli: --multi takes none or a comma list of multi, 12, 23, 13: " << val << '\n';
+      return -1;
+    }
+    o.multi = m;
+  } else {
+    return 0;
+  }
+  return 1;
+}
+
+namespace {
+
 // Parses DAY N and the options; prints the problem and gives false on bad arguments.
 bool ParseBetsArgs(CliContext& ctx, bool vote, BetsArgs& a) {
   const auto& v = ctx.args;
@@ -68,19 +90,8 @@ bool ParseBetsArgs(CliContext& ctx, bool vote, BetsArgs& a) {
     }
     const std::string& key = v[i];
     const std::string& val = v[i + 1];
-    if (key == "--set") {
-      a.setName = ToCp932(val);
-    } else if (key == "--mode" && val.size() == 1 && val[0] >= '0' && val[0] <= '3') {
-      a.mode = val[0] - '0';
-    } else if (key == "--amount" && IsAmountText(val)) {
-      a.amount = val;
-    } else if (key == "--multi") {
-      MultiOptions m;
-      if (!ParseMulti(val, m)) {
-        ctx.err << "korvane2-cli: --multi takes none or a comma list of multi, 12, 23, 13: " << val << '\n';
-        return false;
-      }
-      a.multi = m;
+    if (const int taken = ParseBetOption(ctx, key, val, a.options); taken != 0) {
+      if (taken < 0) return false;
     } else if (key == "--type" && vote) {
       BetType t;
       if (!BetTypeOfVoteCode(val, t)) {
@@ -128,24 +139,12 @@ bool SelectAndBuild(CliContext& ctx, const BetsArgs& a, SelectedBets& s) {
   s.race = run.load.raceSlots[static_cast<size_t>(a.raceIndex - 1)];
   s.raceItem = run.load.raceList[static_cast<size_t>(a.raceIndex - 1)];
   RaceDayModel& day = *s.day;
-  day.SelectedRace = day.WorkRace = s.race;
-
-  MainGrids grids;
-  grids.InitHeadings();
-  s.entry = grids.entry;
-  s.entry.SetRowCount(day.RunnerCount(s.race) + 1);
-  FillEntryTable(s.entry, day, s.race);
-  SortEntryTable(s.entry, EntrySort::HorseNo);
 
   if (FileResult r = s.candidates.Open(prog, settings); !r) ctx.ui.Warning(ToCp932(r.error));
-  if (a.setName) {
-    const std::string want(Trim(*a.setName));
-    const std::vector<std::string> items = s.candidates.SelectorItems();
-    int found = -1;
-    for (size_t i = 0; i < items.size() && found < 0; ++i)
-      if (Trim(items[i]) == want) found = static_cast<int>(i);
+  if (a.options.setName) {
+    const int found = s.candidates.FindSet(*a.options.setName);
     if (found < 0) {
-      ctx.err << "korvane2-cli: no candidate set named " << ToUtf8(want) << '\n';
+      ctx.err << "korvane2-cli: no candidate set named " << ToUtf8(std::string(Trim(*a.options.setName))) << '\n';
       return false;
     }
     if (const FileResult r = s.candidates.SelectSet(found); !r) {
@@ -155,13 +154,15 @@ bool SelectAndBuild(CliContext& ctx, const BetsArgs& a, SelectedBets& s) {
   }
 
   s.bets.LoadOptions(settings);
-  if (a.mode) s.bets.SetMode(static_cast<AllocationMode>(*a.mode));
-  if (a.multi) s.bets.SetOptions(*a.multi);
+  if (a.options.mode) s.bets.SetMode(static_cast<AllocationMode>(*a.options.mode));
+  if (a.options.multi) s.bets.SetOptions(*a.options.multi);
   s.bets.SetOccurrenceRates(OccurrenceRates::ForProgramFolder(prog));
-  if (a.amount) day.StakeList[static_cast<size_t>(s.race)] = *a.amount;
-  s.bets.SetAmountText(day.StakeList[static_cast<size_t>(s.race)]);
-  ApplyCandidateSet(day, s.race, s.candidates, s.entry);
-  s.bets.Build(day, s.race, s.entry, s.candidates);
+  if (a.options.amount) day.StakeList[static_cast<size_t>(s.race)] = *a.options.amount;
+  s.bets.SetAmountText(RaceAmountText(day, s.race, settings));
+  MainGrids grids;
+  grids.InitHeadings();
+  s.entry = grids.entry;
+  BuildRaceBets(day, s.race, s.candidates, s.entry, s.bets);
   return true;
 }
 

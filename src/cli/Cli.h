@@ -5,6 +5,7 @@
 // bad arguments all come from that row. To add a command, write its function (in a file of its
 // own when it is more than a few lines), declare it below and add a row to the table.
 #include <iosfwd>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "app/FolderLock.h"
 #include "app/Startup.h"
 #include "app/Ports.h"
+#include "bets/BetTables.h"
 
 namespace kv {
 class TextGrid;
@@ -55,6 +57,18 @@ struct CliCommand {
 std::string DayArgument(CliContext& ctx, const std::string& arg);
 // The race position of an N argument (1, 2, …); 0, after telling why on err, when it is none.
 int RaceArgument(CliContext& ctx, const std::string& arg);
+
+// The bet window's options that bets, vote and backtest take: --set NAME, --mode 0-3,
+// --amount YEN (1 to 8 digits), --multi none|multi,12,23,13.
+struct BetOptionArgs {
+  std::optional<std::string> setName;  // CP932
+  std::optional<int> mode;
+  std::optional<std::string> amount;
+  std::optional<MultiOptions> multi;
+};
+// Takes key and its value into o: 1 when taken, 0 when key is none of these options (or its value
+// is malformed), -1 when --multi has a bad value (told on err).
+int ParseBetOption(CliContext& ctx, const std::string& key, const std::string& val, BetOptionArgs& o);  // BetsCommands.cpp
 
 // A grid as text: one row per line, cells separated by tabs.
 void PrintGrid(std::ostream& out, const TextGrid& grid);
@@ -118,5 +132,6 @@ int CmdExportSqlite(CliContext& ctx);  // ExportSqliteCommand.cpp: needs the SQL
 
 int CmdCheck(CliContext& ctx);  // CheckCommand.cpp
 int CmdHits(CliContext& ctx);  // HitsCommand.cpp
+int CmdBacktest(CliContext& ctx);  // BacktestCommand.cpp
 
 }  // namespace kv::cli

@@ -61,6 +61,12 @@ const std::array kCommands = {
                "as bets, then write that bet type's vote file into the plug-in's kaime folder (the plug-in "
                "is not started)",
                CmdVote},
+    CliCommand{"backtest", "--from DAY --to DAY [--set NAME] [--mode 0-3] [--amount YEN] [--multi ...] [--csv FILE]",
+               "run every stored day of the range with results as the workbench does (in memory: no prediction "
+               "is written) and bet every race by the candidate set as the bet window does, with the stored "
+               "final odds; print the races, bets, stake, return, return and hit rates, longest losing run and "
+               "largest drawdown per bet type and per month; --csv writes each race's figures per bet type",
+               CmdBacktest},
     CliCommand{"odds", "DAY N", "fetch the N-th race's real-time odds and print its win/place table", CmdOdds},
     CliCommand{"results", "DAY", "fetch the day's real-time results and import the payouts", CmdResults},
     CliCommand{"changes", "DAY", "fetch the day's change information and apply the start-time changes", CmdChanges},
@@ -189,9 +195,11 @@ int UsageError(CliContext& ctx, std::string_view why) {
 }
 
 std::string DayArgument(CliContext& ctx, const std::string& arg) {
-  std::string dayName = DayNameFromInput(ToCp932(arg));
+  // yyyy-mm-dd is taken as yyyymmdd.
+  const bool dashed = arg.size() == 10 && arg[4] == '-' && arg[7] == '-';
+  std::string dayName = DayNameFromInput(ToCp932(dashed ? arg.substr(0, 4) + arg.substr(5, 2) + arg.substr(8, 2) : arg));
   if (dayName.empty())
-    ctx.err << "korvane2-cli: not a date: " << arg << " (DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日)\n";
+    ctx.err << "korvane2-cli: not a date: " << arg << " (DAY is a date as yyyymmdd or yyyy-mm-dd, or a day name as yyyy年mm月dd日)\n";
   return dayName;
 }
 

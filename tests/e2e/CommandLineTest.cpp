@@ -11,7 +11,10 @@
 #include "TempDir.h"
 #include "app/FolderLock.h"
 #include "app/Settings.h"
+#include "app/Files.h"
+#include "bets/CandidateSets.h"
 #include "bets/VoteFile.h"
+#include "text/Cp932.h"
 
 using namespace kv;
 using namespace kv::test;
@@ -283,5 +286,44 @@ TEST(CommandLine, EachCommandRunsOnASmallWorld) {
     const std::vector<std::string> said = SplitOn(Lines(cli.Out()).at(0), ' ');
     EXPECT_TRUE(fs::exists(said.at(0))) << cli.Out();
     EXPECT_EQ(fs::path(said.at(0)).parent_path(), dir / "plugin" / kVoteFolderName);
+  }
+
+  // backtest over the day with a set that marks by popularity (bets in every race with odds): the
+  // first race's lines in the CSV hold what bets prints for it with the same choices, the output
+  // says which odds were used, and nothing of the analysis is written.
+  {
+    CandidateSet popular = ParseSetLine(DefaultSetLines()[0]);
+    popular.checks = {};
+    popular.checks[0][static_cast<int>(Criterion::WinPopularity)][0] = true;
+    popular.checks[1][static_cast<int>(Criterion::WinPopularity)][1] = true;
+    for (int r = 3; r <= 5; ++r) popular.checks[2][static_cast<int>(Criterion::WinPopularity)][r - 1] = true;
+    popular.name = NameField(ToCp932("人気"));
+    std::string sets;
+    for (const std::string& line : DefaultSetLines()) sets += line + "\r\n";
+    ASSERT_TRUE(WriteFileAtomic(cli.prog / kCandidateSetFileName, sets + FormatSetLine(popular) + "\r\n"));
+    const std::string choices = " --set 人気 --mode 1 --amount 2000 --multi 12";
+    ASSERT_EQ(cli.Run("bets", day + " 1" + choices), 0) << cli.Err();
+    const std::string betsOut = cli.Out();
+    const std::string item = betsOut.substr(0, betsOut.find("  "));
+    const size_t yos = CountFiles(sei, ".yos");
+    ASSERT_EQ(cli.Run("backtest", "--from 2024-04-21 --to " + day + choices + " --csv " + Quote(dir / "bt.csv")), 0)
+        << cli.Err();
+    EXPECT_NE(cli.Out().find("確定オッズ"), std::string::npos) << cli.Out();
+    EXPECT_NE(cli.Out().find("\n券種\tレース数\t買い点数\t投票金額\t回収金額\t回収率\t的中率\t最長連敗\t最大下落\n"),
+              std::string::npos)
+        << cli.Out();
+    EXPECT_EQ(CountFiles(sei, ".yos"), yos);
+    const std::string csv = ToUtf8(ReadAll(dir / "bt.csv"));
+    int compared = 0;
+    for (const std::string& line : Lines(betsOut)) {
+      const std::vector<std::string> f = SplitOn(line, '\t');
+      if (f.size() != 5 || !voteCodes.count(f[0]) || std::atoi(f[1].c_str()) == 0) continue;
+      const std::string want = "2024/04/21," + item + "," + f[0] + "," + std::to_string(std::atoi(f[1].c_str())) + "," +
+                               std::to_string(std::atoi(f[2].c_str())) + "," + std::to_string(std::atoi(f[4].c_str()));
+      EXPECT_NE(csv.find(want + "\r\n"), std::string::npos) << want << "\n" << csv;
+      ++compared;
+    }
+    EXPECT_GE(compared, 2) << betsOut;
+    EXPECT_EQ(cli.Run("backtest", "--from " + day + " --to 2024-04-20"), 2);
   }
 }

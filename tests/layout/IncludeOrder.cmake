@@ -3,7 +3,7 @@
 # Fails naming each file and include that runs upward (or sideways to a folder of the same floor).
 #
 # The floors, lowest first; folders on one floor may not include each other.
-set(FLOORS text vocab app jvlink model odds compare verify bets print workbench sim "paint sqlexport" "gui cli")
+set(FLOORS text vocab app jvlink model odds compare verify bets print workbench backtest sim "paint sqlexport" "gui cli")
 
 set(level 0)
 foreach(floor IN LISTS FLOORS)

@@ -174,14 +174,26 @@ std::vector<std::string> CandidateSettings::SelectorItems() const {
 }
 
 FileResult CandidateSettings::SelectSet(int index) {
-  if (index < 0 || index >= static_cast<int>(KaimeSetList.size())) return {};
+  if (!ApplySet(index)) return {};
+  if (settings_) return settings_->WriteInt("Kaime", "SetIndex", index);
+  return {};
+}
+
+bool CandidateSettings::ApplySet(int index) {
+  if (index < 0 || index >= static_cast<int>(KaimeSetList.size())) return false;
   CandidateSet set = ParseSetLine(KaimeSetList[static_cast<size_t>(index)]);
   current_.checks = set.checks;
   for (int i = 0; i < kOddsBounds; ++i)
     if (set.bounds[i] >= 0) SetBound(i, set.bounds[i]);
   selected_ = index;
-  if (settings_) return settings_->WriteInt("Kaime", "SetIndex", index);
-  return {};
+  return true;
+}
+
+int CandidateSettings::FindSet(std::string_view name) const {
+  const std::string_view want = Trim(name);
+  for (size_t i = 0; i < KaimeSetList.size(); ++i)
+    if (Trim(SetLineName(KaimeSetList[i])) == want) return static_cast<int>(i);
+  return -1;
 }
 
 bool CandidateSettings::Check(int role, int criterion, int rank) const {

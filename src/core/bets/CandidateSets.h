@@ -105,6 +105,11 @@ class CandidateSettings {
   // writes "Kaime"/"SetIndex"; the result is that write's (a failure names the settings file).
   // An index that names no line does nothing.
   FileResult SelectSet(int index);
+  // The same without remembering the choice in the settings (a run over the stored history that
+  // tries a set). False when the index names no line (nothing changes).
+  bool ApplySet(int index);
+  // The index of the line whose name is `name` (both without surrounding blanks), -1 when none.
+  int FindSet(std::string_view name) const;
 
   // 追加: saves the current state under NameEdit. Asks before overwriting each line of the same
   // name; a No saves nothing. Returns true when the file was written.

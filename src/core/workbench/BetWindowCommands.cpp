@@ -4,11 +4,30 @@
 
 #include "bets/Marking.h"
 #include "bets/OccurrenceRates.h"
+#include "compare/EntryTableSort.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
+#include "workbench/EntryTable.h"
 #include "workbench/Workbench.h"
 
 namespace kv {
+
+std::string RaceAmountText(const RaceDayModel& day, int race, const Settings& settings) {
+  std::string amount(Trim(day.StakeList[static_cast<size_t>(race)]));
+  if (amount.empty()) amount = std::to_string(settings.GetInt("KaimeSet", "DefaultAmount"));
+  return amount;
+}
+
+void BuildRaceBets(RaceDayModel& day, int race, const CandidateSettings& candidates, TextGrid& entry,
+                   BetWindowState& bets) {
+  day.SelectedRace = day.WorkRace = race;
+  entry.ClearRows(1);
+  entry.SetRowCount(day.RunnerCount(race) + 1);
+  FillEntryTable(entry, day, race);
+  SortEntryTable(entry, EntrySort::HorseNo);
+  ApplyCandidateSet(day, race, candidates, entry);
+  bets.Build(day, race, entry, candidates);
+}
 
 void BetWindowCommands::AddView(BetWindowView* view) {
   if (view && std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
@@ -74,9 +93,7 @@ void BetWindowCommands::ApplyCandidateSetToRace() {
   const int r = SelectedRace();
   if (r < 0) return;
   RaceDayModel& day = *wb_.Day();
-  std::string amount(Trim(day.StakeList[static_cast<size_t>(r)]));
-  if (amount.empty()) amount = std::to_string(wb_.GetSettings().GetInt("KaimeSet", "DefaultAmount"));
-  state_.SetAmountText(amount);
+  state_.SetAmountText(RaceAmountText(day, r, wb_.GetSettings()));
   ApplyCandidateSet(day, r, candidates_, wb_.Grids().entry);
   Build();
 }

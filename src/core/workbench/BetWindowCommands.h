@@ -30,6 +30,18 @@ namespace kv {
 
 class Workbench;
 
+// The amount field's text for a race as race selection puts it there: the race's stake in
+// StakeList, else the setting "KaimeSet"/"DefaultAmount".
+std::string RaceAmountText(const RaceDayModel& day, int race, const Settings& settings);
+
+// Race selection as far as the bet window goes, on an entry table of the caller's (its headings
+// in row 0): the race's runners filled in and sorted by horse number (selection presses 馬番),
+// the candidate set's marks written (新買い目算出) and the eight tables built (買い目) with the
+// mode, options and amount already in bets. The command line and the backtest see a race through
+// this exactly as the bet window shows it.
+void BuildRaceBets(RaceDayModel& day, int race, const CandidateSettings& candidates, TextGrid& entry,
+                   BetWindowState& bets);
+
 // What the bet window learns after a command changed what it shows.
 class BetWindowView {
  public:
