@@ -47,7 +47,7 @@ BetFigures FiguresOf(const BetSummary& s) {
 // The bet figures of the race list's races that have payouts, as the bet window shows them.
 void BacktestDay(RaceDayModel& day, const std::string& dayName, const DayLoadResult& load,
                  const CandidateSettings& candidates, BetWindowState& bets, const BacktestOptions& options,
-                 const Settings& settings, std::vector<BacktestRace>& out) {
+                 const Settings& settings, std::vector<BacktestRace>& out, int& racesWithoutOdds) {
   MainGrids grids;
   grids.InitHeadings();
   TextGrid entry = grids.entry;
@@ -55,6 +55,11 @@ void BacktestDay(RaceDayModel& day, const std::string& dayName, const DayLoadRes
   for (size_t i = 0; i < load.raceSlots.size(); ++i) {
     const int slot = load.raceSlots[i];
     if (!HasPayout(day, slot)) continue;
+    const OddsPresence odds = OddsPresenceOf(day, slot);
+    if (std::none_of(odds.begin(), odds.end(), [](bool b) { return b; })) {
+      ++racesWithoutOdds;  // no final odds stored: nothing to bet on
+      continue;
+    }
     if (options.amount) day.StakeList[static_cast<size_t>(slot)] = std::to_string(*options.amount);
     bets.SetAmountText(RaceAmountText(day, slot, settings));
     BuildRaceBets(day, slot, candidates, entry, bets);
@@ -142,7 +147,7 @@ BacktestRun RunBacktest(const BacktestOptions& options, Settings& settings, UiPo
       continue;
     }
     ++run.daysRun;
-    BacktestDay(*day, days[i], loaded.load, candidates, bets, options, settings, run.races);
+    BacktestDay(*day, days[i], loaded.load, candidates, bets, options, settings, run.races, run.racesWithoutOdds);
   }
   if (progress && !run.cancelled) progress({static_cast<int>(days.size()), static_cast<int>(days.size()), {}});
   run.ok = true;
@@ -165,7 +170,7 @@ BacktestTotals SumUp(const std::vector<BacktestRace>& races, std::optional<BetTy
         f.payout += g.payout;
       }
     }
-    if (f.bets <= 0 && f.stake <= 0) continue;
+    if (f.stake <= 0) continue;  // nothing staked: no bet (a table without odds takes no stake)
     ++t.races;
     t.bets += f.bets;
     t.stake += f.stake;
@@ -228,14 +233,54 @@ TextGrid BacktestMonthGrid(const BacktestRun& run) {
   rows.push_back(SummaryHeadings());
   rows.front().insert(rows.front().begin(), {J("月"), J("券種")});
   for (int month : MonthsOf(run.races)) {
+    const BacktestTotals all = SumUp(run.races, std::nullopt, month);
+    if (all.races == 0) continue;  // a month without a bet
     const std::string label = Fmt("%04d/%02d", month / 100, month % 100);
     for (BetType t : kAllBetTypes) {
       const BacktestTotals s = SumUp(run.races, t, month);
       if (s.races > 0) rows.push_back(Row({label, BetName(t)}, s));
     }
-    rows.push_back(Row({label, J("計")}, SumUp(run.races, std::nullopt, month)));
+    rows.push_back(Row({label, J("計")}, all));
   }
   return GridOf(rows);
+}
+
+GridLayout BacktestGridLayout(int labelCols) {
+  GridLayout l;
+  l.font = CellFont::Proportional;
+  l.style = [labelCols](const TextGrid& g, int row, int col) {
+    CellStyle s;
+    s.align = col < labelCols ? CellAlign::Left : CellAlign::Right;
+    if (row == 0) {
+      s.background = HeadingSilver();
+      s.align = CellAlign::Center;
+    } else if (g.At(0, col) == J("回収率") && ParseLong(g.At(row, col)) < 100) {
+      s.foreground = CellColor::Rgb(255, 0, 0);
+    }
+    return s;
+  };
+  return l;
+}
+
+BacktestChoices BacktestDefaults(Settings& settings, const std::vector<std::string>& dayList) {
+  BacktestChoices c;
+  if (!dayList.empty()) {
+    const auto [oldest, newest] = std::minmax_element(dayList.begin(), dayList.end());
+    c.lastDay = *newest;
+    // A year back from the newest day: the same date of the year before.
+    const std::string last = DateOfDayName(*newest);
+    std::string yearBefore = Fmt("%04d", ParseInt(last.substr(0, 4)) - 1) + last.substr(4);
+    if (!IsCalendarDate(yearBefore)) yearBefore.replace(6, 2, "28");  // from 29 February
+    c.firstDay = std::max(*oldest, DayNameFromDate(yearBefore));
+  }
+  CandidateSettings candidates;
+  candidates.Open(settings.ProgDir(), settings);  // a file problem is told when the run opens it
+  for (const std::string& name : candidates.SelectorItems()) c.sets.emplace_back(Trim(name));
+  c.set = candidates.SelectedIndex();
+  BetWindowState bets;
+  bets.LoadOptions(settings);
+  c.mode = bets.Mode();
+  return c;
 }
 
 std::vector<std::string> BacktestNotes(const BacktestRun& run) {
@@ -249,6 +294,7 @@ std::vector<std::string> BacktestNotes(const BacktestRun& run) {
   if (run.daysWithoutResults > 0) days += J("、払戻なし ") + std::to_string(run.daysWithoutResults) + J("日");
   if (!run.daysFailed.empty()) days += J("、読込不可 ") + std::to_string(run.daysFailed.size()) + J("日");
   days += J("、レース ") + std::to_string(run.races.size());
+  if (run.racesWithoutOdds > 0) days += J("（確定オッズのない ") + std::to_string(run.racesWithoutOdds) + J("レースは対象外）");
   if (run.cancelled) days += J("（中止：途中までの集計）");
   notes.push_back(days);
   std::string terms = J("買い目候補馬設定 ") + run.setName + J("、資金配分 ") + AllocationModeCaption(run.mode) +
@@ -275,7 +321,7 @@ std::vector<BacktestSeries> BacktestBalanceSeries(const BacktestRun& run) {
     bool any = false;
     for (const BacktestRace& r : run.races) {
       const BetFigures& f = r.figures[static_cast<size_t>(Index(t))];
-      any = any || f.bets > 0;
+      any = any || f.stake > 0;
       balance += f.payout - f.stake;
       if (s.dates.empty() || s.dates.back() != r.date) {
         s.dates.push_back(r.date);
@@ -295,7 +341,7 @@ std::string BacktestCsv(const BacktestRun& run) {
     const std::string date = Fmt("%04d/%02d/%02d", r.date / 10000, r.date / 100 % 100, r.date % 100);
     for (BetType t : kAllBetTypes) {
       const BetFigures& f = r.figures[static_cast<size_t>(Index(t))];
-      if (f.bets <= 0) continue;
+      if (f.stake <= 0) continue;
       csv += date + "," + r.raceItem + "," + BetName(t) + "," + std::to_string(f.bets) + "," +
              std::to_string(f.stake) + "," + std::to_string(f.payout) + "\r\n";
     }

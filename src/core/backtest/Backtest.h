@@ -3,9 +3,10 @@
 //
 // Every stored day of a range that has payouts is loaded and analysed as the workbench does it
 // (the day loader, then the all-race run in memory: no prediction file and no processed-days
-// list is written), and each of its races with a payout record is selected as the bet window
-// sees it (BuildRaceBets: entry table by horse number, the set's marks, the eight bet tables over
-// the day's stored odds, the stake allocation and the evaluation against the race's payouts).
+// list is written), and each of its races with a payout record and stored odds is selected as
+// the bet window sees it (BuildRaceBets: entry table by horse number, the set's marks, the eight
+// bet tables over the day's stored odds, the stake allocation and the evaluation against the
+// race's payouts).
 // What the bet window's summary labels show for the race (買い点数, 投票金額, 回収金額) is kept per
 // bet type; the totals, rates and runs are computed from those figures, in whole yen.
 //
@@ -26,6 +27,7 @@
 #include "bets/BetTables.h"
 #include "bets/BetTypes.h"
 #include "bets/StakeAllocation.h"
+#include "text/GridStyle.h"
 #include "text/TextGrid.h"
 
 namespace kv {
@@ -41,7 +43,8 @@ struct BacktestOptions {
   std::optional<MultiOptions> multi;   // the stored マルチ指定 when not given
 };
 
-// One bet type of one race as the bet window's summary shows it.
+// One bet type of one race as the bet window's summary shows it. A bet type counts for a race
+// when something was staked on it (a table whose rows have no odds takes no stake).
 struct BetFigures {
   int bets = 0;          // 買い点数
   long long stake = 0;   // 投票金額, yen
@@ -79,6 +82,7 @@ struct BacktestRun {
   int daysWithoutResults = 0;
   std::vector<std::string> daysFailed;  // day names (CP932)
   std::vector<BacktestRace> races;      // in date and race-list order
+  int racesWithoutOdds = 0;             // races with payouts but no stored odds: left out
 };
 
 // Runs the backtest over the program folder of settings. Messages of the loads (damaged files)
@@ -90,7 +94,7 @@ BacktestRun RunBacktest(const BacktestOptions& options, Settings& settings, UiPo
 // The totals of a series of races for one bet type, or for all types together (a race then
 // counts when any type has a bet, and hits when any type paid).
 struct BacktestTotals {
-  int races = 0;             // races with at least one bet
+  int races = 0;             // races with a stake
   int bets = 0;              // bets (combinations) bought
   long long stake = 0;       // yen
   long long payout = 0;      // yen
@@ -108,9 +112,24 @@ struct BacktestTotals {
 BacktestTotals SumUp(const std::vector<BacktestRace>& races, std::optional<BetType> type, int month = 0);
 
 // The summary tables (CP932, heading in row 0). By bet type: one row per bet type, then "合計".
-// By month: per month one row per bet type with bets, then the month's "計".
+// By month: per month with bets one row per bet type with bets, then the month's "計".
 TextGrid BacktestTypeGrid(const BacktestRun& run);
 TextGrid BacktestMonthGrid(const BacktestRun& run);
+
+// The presentation of both tables: heading row silver, label columns (labelCols) left, figures
+// right, a return rate below 100 in red.
+GridLayout BacktestGridLayout(int labelCols);
+
+// What the window shows when it opens: the last year of stored days (up to the newest), the
+// candidate sets by name (without padding) with the selected one, and the stored 資金配分.
+struct BacktestChoices {
+  std::string firstDay, lastDay;  // day names (CP932); empty without stored days
+  std::vector<std::string> sets;  // CP932
+  int set = 0;
+  AllocationMode mode = AllocationMode::Equal;
+};
+// dayList: the stored days (any order).
+BacktestChoices BacktestDefaults(Settings& settings, const std::vector<std::string>& dayList);
 
 // What was run and on what terms, one line each (CP932): range and days, set, mode, amount and
 // multi options, the odds used and the no-look-ahead rule.
@@ -125,7 +144,7 @@ struct BacktestSeries {
 };
 std::vector<BacktestSeries> BacktestBalanceSeries(const BacktestRun& run);
 
-// The figures of every race and bet type with a bet as CSV (CP932, CR LF, heading first):
+// The figures of every race and bet type with a stake as CSV (CP932, CR LF, heading first):
 // 日付,レース,券種,買い点数,投票金額,回収金額.
 std::string BacktestCsv(const BacktestRun& run);
 FileResult WriteBacktestCsv(const BacktestRun& run, const fs::path& path);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "HandBuiltHistory.h"
 #include "ImportedFeed.h"
 #include "JVRecordBuilder.h"
 #include "RecordingPorts.h"
@@ -26,82 +27,10 @@
 namespace kv {
 namespace {
 
-using test::MakeRecord;
-
-// A candidate set: ◎ by win popularity ranks, ○ by point-win-rate and win popularity ranks, ▲ by
-// win popularity and win-rate ranks; the odds bounds of the first default set.
-std::string SetLine(const std::string& name, std::vector<int> axis1Pop, std::vector<int> axis2PointRate,
-                    std::vector<int> axis2Pop, std::vector<int> partnerPop, std::vector<int> partnerWinRate) {
-  CandidateSet set = ParseSetLine(DefaultSetLines()[0]);
-  set.checks = {};
-  for (int r : axis1Pop) set.checks[0][static_cast<int>(Criterion::WinPopularity)][r - 1] = true;
-  for (int r : axis2PointRate) set.checks[1][static_cast<int>(Criterion::PointWinRate)][r - 1] = true;
-  for (int r : axis2Pop) set.checks[1][static_cast<int>(Criterion::WinPopularity)][r - 1] = true;
-  for (int r : partnerPop) set.checks[2][static_cast<int>(Criterion::WinPopularity)][r - 1] = true;
-  for (int r : partnerWinRate) set.checks[2][static_cast<int>(Criterion::WinRate)][r - 1] = true;
-  set.name = NameField(J(name.c_str()));
-  return FormatSetLine(set);
-}
-
-void WriteSets(const fs::path& prog, const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& l : lines) bytes += l + "\r\n";
-  ASSERT_TRUE(WriteFileAtomic(prog / kCandidateSetFileName, bytes));
-}
-
-// One race of the hand-built history: eight runners, horse `favourite` the first in win
-// popularity at `winOdds` tenths; the result pays `winPay` to `winner` and place to `placed`.
-struct HandRace {
-  std::string key;  // 16-digit race key
-  int favourite;
-  int winOdds;
-  int winner;
-  int winPay;
-  std::array<int, 3> placed;
-  std::array<int, 3> placePay;
-};
-
-// Writes the race, entry, odds and payout files of one day of hand races (all at one venue).
-void WriteDay(const fs::path& prog, const std::vector<HandRace>& races) {
-  const std::string dayName = DayName(MakeRecord("RA", {{kHdr_RaceKey, races[0].key}}));
-  std::string ra, o1, hr;
-  std::vector<std::string> grid(12 * kMaxRunners, std::string(kLineLenSE, ' ') + "\r\n");
-  for (const HandRace& r : races) {
-    const int no = ParseInt(r.key.substr(14, 2));
-    ra += MakeRecord("RA", {{kHdr_RaceKey, r.key}, {kRA_Entered, "08"}, {kRA_PostTime, "1000"}});
-    std::string odds = MakeRecord("O1", {{kHdr_RaceKey, r.key}});
-    for (int h = 1; h <= 8; ++h) {
-      grid[static_cast<size_t>((no - 1) * kMaxRunners + h - 1)] = MakeRecord(
-          "SE", {{kHdr_RaceKey, r.key}, {kSE_Frame, "1"}, {kSE_HorseNum, Fmt("%02d", h)},
-                 {kSE_HorseId, Fmt("20080000%02d", h)}});
-      // Popularity: the favourite first, the others after it in horse-number order.
-      const int pop = h == r.favourite ? 1 : (h < r.favourite ? h + 1 : h);
-      const int tenths = h == r.favourite ? r.winOdds : 50 + 10 * pop;
-      PutFld(odds, kO1_WinOdds.At(h - 1), Fmt("%04d", tenths));
-      PutFld(odds, kO1_WinPop.At(h - 1), Fmt("%02d", pop));
-      PutFld(odds, kO1_PlaceOddsMin.At(h - 1), Fmt("%04d", 10 + pop));
-      PutFld(odds, kO1_PlaceOddsMax.At(h - 1), Fmt("%04d", 20 + pop));
-      PutFld(odds, kO1_PlacePop.At(h - 1), Fmt("%02d", pop));
-    }
-    o1 += odds;
-    std::string pay = MakeRecord("HR", {{kHdr_RaceKey, r.key},
-                                        {kHR_Win.combo.At(0), Fmt("%02d", r.winner)},
-                                        {kHR_Win.pay.At(0), Fmt("%09d", r.winPay)},
-                                        {kHR_Win.pop.At(0), "01"}});
-    for (int i = 0; i < 3; ++i) {
-      PutFld(pay, kHR_Place.combo.At(i), Fmt("%02d", r.placed[static_cast<size_t>(i)]));
-      PutFld(pay, kHR_Place.pay.At(i), Fmt("%09d", r.placePay[static_cast<size_t>(i)]));
-      PutFld(pay, kHR_Place.pop.At(i), "01");
-    }
-    hr += pay;
-  }
-  std::string entries;
-  for (const std::string& l : grid) entries += l;
-  ASSERT_TRUE(WriteFileAtomic(DataFilePath(prog, dayName + J(".jvRA")), ra));
-  ASSERT_TRUE(WriteFileAtomic(DataFilePath(prog, EntryFileName(dayName + J(".jvRA"), "05")), entries));
-  ASSERT_TRUE(WriteFileAtomic(DataFilePath(prog, dayName + J(".jvO1")), o1));
-  ASSERT_TRUE(WriteFileAtomic(DataFilePath(prog, dayName + J(".jvHR")), hr));
-}
+using test::HandRace;
+using test::SetLine;
+using test::WriteDay;
+using test::WriteSets;
 
 size_t CountFiles(const fs::path& root, const std::string& extension) {
   size_t n = 0;
@@ -115,16 +44,16 @@ TEST(Backtest, HandBuiltHistoryGivesTheTotalsWorkedOutByHand) {
   ProgramFolders folders;
   ASSERT_TRUE(CreateProgramFolders(prog, folders));
   // ◎ the favourite alone: one win and one place bet per race, 1,000 yen each (均等).
-  WriteSets(prog, {DefaultSetLines()[0], SetLine("本命", {1}, {}, {}, {}, {})});
+  ASSERT_TRUE(WriteSets(prog, {DefaultSetLines()[0], SetLine("本命", {1}, {}, {}, {}, {})}));
   //   race                   favourite  winner pays   place pays                 win  place
   //   2011-04-30 1R          3 at 2.0   3     200     3: 110                    2000  1100
   //   2011-04-30 2R          5 at 3.0   1     900     (5 unplaced)                 0     0
   //   2011-05-01 1R          1 at 1.5   2     400     1: 120                       0  1200
-  WriteDay(prog, {{"2011043005020301", 3, 20, 3, 200, {3, 4, 6}, {110, 150, 300}},
-                  {"2011043005020302", 5, 30, 1, 900, {1, 2, 7}, {200, 210, 600}}});
-  WriteDay(prog, {{"2011050105020401", 1, 15, 2, 400, {2, 1, 8}, {160, 120, 700}}});
+  ASSERT_TRUE(WriteDay(prog, {{"2011043005020301", 3, 20, 3, 200, {3, 4, 6}, {110, 150, 300}},
+                  {"2011043005020302", 5, 30, 1, 900, {1, 2, 7}, {200, 210, 600}}}));
+  ASSERT_TRUE(WriteDay(prog, {{"2011050105020401", 1, 15, 2, 400, {2, 1, 8}, {160, 120, 700}}}));
   // A stored day after the range is not run.
-  WriteDay(prog, {{"2011050705020501", 1, 15, 1, 150, {1, 2, 3}, {110, 120, 130}}});
+  ASSERT_TRUE(WriteDay(prog, {{"2011050705020501", 1, 15, 1, 150, {1, 2, 3}, {110, 120, 130}}}));
 
   Settings settings(prog);
   ASSERT_TRUE(settings.Load());
@@ -217,7 +146,7 @@ TEST(Backtest, RefusesWhatWouldLookAheadOrNamesNoSet) {
   test::TempDir dir;
   ProgramFolders folders;
   ASSERT_TRUE(CreateProgramFolders(dir.path(), folders));
-  WriteDay(dir.path(), {{"2011043005020301", 3, 20, 3, 200, {3, 4, 6}, {110, 150, 300}}});
+  ASSERT_TRUE(WriteDay(dir.path(), {{"2011043005020301", 3, 20, 3, 200, {3, 4, 6}, {110, 150, 300}}}));
   Settings settings(dir.path());
   ASSERT_TRUE(settings.Load());
   test::RecordingUi ui;
@@ -246,7 +175,7 @@ TEST(Backtest, EveryRaceShowsTheBetWindowsFigures) {
   test::SimulatedFeed feed(first, last, &oddsFrom);
   const fs::path prog = feed.folder.path() / "prog";
   ASSERT_EQ(test::ImportFeed(feed.feed, prog, feed.now, feed.from), AccumulatedImport::Outcome::Completed);
-  WriteSets(prog, {SetLine("検証", {1, 2}, {1}, {2, 3}, {3, 4}, {1, 2})});
+  ASSERT_TRUE(WriteSets(prog, {SetLine("検証", {1, 2}, {1}, {2, 3}, {3, 4}, {1, 2})}));
 
   Settings settings(prog);
   ASSERT_TRUE(settings.Load());
