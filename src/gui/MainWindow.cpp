@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 #include <tuple>
 
+#include "BacktestWindow.h"
 #include "ComparisonPages.h"
 #include "DrawnCellDelegate.h"
 #include "FrozenColumnView.h"
@@ -231,6 +232,12 @@ void MainWindow::BuildMenus() {
           &QAction::triggered, this, [this] { wb_.CheckStoredFiles(); });
   connect(AddAction(file, QStringLiteral("UnprocessedAction"), QStringLiteral("未処理データの読込(&R)"), {}),
           &QAction::triggered, this, [this] { RunUnprocessedDays(wb_, this); });
+  connect(AddAction(file, QStringLiteral("BacktestAction"), QStringLiteral("バックテスト(&B)..."),
+                    QStringLiteral("保存された開催日で買い目候補馬設定の成績を検証します")),
+          &QAction::triggered, this, [this] {
+            BacktestWindow w(wb_, this);
+            w.exec();
+          });
   file->addSeparator();
   connect(AddAction(file, QStringLiteral("PrintAction"), QStringLiteral("印刷(&P)..."),
                     QStringLiteral("全レースの分析結果を印刷します")),
