@@ -67,7 +67,7 @@ int CmdBacktest(CliContext& ctx) {
   ctx.err << "backtest: " << run.daysRun << " days, " << run.races.size() << " races in " << Fmt("%.1f", seconds)
           << " s" << (run.cancelled ? " (stopped by Ctrl-C)" : "") << '\n';
   if (!csv.empty()) {
-    if (const FileResult r = WriteBacktestCsv(run, fs::path(csv)); !r) {
+    if (const FileResult r = WriteBacktestCsv(run, PathFromUtf8(csv)); !r) {
       ctx.err << "backtest: " << r.error << '\n';
       return kExitFailed;
     }
