@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPen>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -35,6 +36,14 @@ QDate DateOf(const std::string& dayName) {
 }
 
 std::string DayNameOf(const QDate& d) { return DayNameFromDate(d.toString(QStringLiteral("yyyyMMdd")).toStdString()); }
+
+// One colour per bet type, apart from each other (the chart theme repeats after five).
+QColor TypeColor(BetType t) {
+  static const QColor colors[kBetTypeCount] = {QColor(31, 119, 180), QColor(44, 160, 44),  QColor(140, 86, 75),
+                                               QColor(214, 39, 40),  QColor(148, 103, 189), QColor(255, 127, 14),
+                                               QColor(23, 190, 207), QColor(227, 119, 194)};
+  return colors[Index(t)];
+}
 
 QDateTime Noon(int yyyymmdd) {
   return QDateTime(QDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100), QTime(12, 0));
@@ -137,8 +146,9 @@ BacktestWindow::BacktestWindow(Workbench& wb, QWidget* parent)
   chart_->setRenderHint(QPainter::Antialiasing);
   split->addWidget(tables_);
   split->addWidget(chart_);
-  split->setStretchFactor(0, 2);
-  split->setStretchFactor(1, 3);
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 2);
+  split->setSizes({260, 520});
   v->addWidget(split, 1);
 
   byType_ = BacktestTypeGrid(*run_);
@@ -231,6 +241,9 @@ void BacktestWindow::DrawChart() {
     for (const BacktestSeries& s : all) {
       auto* line = new QLineSeries(chart);
       line->setName(Q(BetName(*s.type)));
+      QPen pen(TypeColor(*s.type));
+      pen.setWidth(2);
+      line->setPen(pen);
       for (size_t i = 0; i < s.dates.size(); ++i) {
         line->append(static_cast<qreal>(Noon(s.dates[i]).toMSecsSinceEpoch()), static_cast<qreal>(s.balance[i]));
         lo = std::min(lo, s.balance[i]);
@@ -242,8 +255,10 @@ void BacktestWindow::DrawChart() {
       line->attachAxis(x);
       line->attachAxis(y);
     }
-    x->setRange(Noon(first).addDays(-1), Noon(last).addDays(1));
-    x->setTickCount(std::clamp(static_cast<int>(Noon(first).daysTo(Noon(last)) / 30) + 2, 2, 13));
+    // A tick a day over a short range, about one a month over a year.
+    const int span = static_cast<int>(Noon(first).daysTo(Noon(last)));
+    x->setRange(Noon(first), Noon(last).addSecs(span == 0 ? 3600 : 0));
+    x->setTickCount(std::clamp(span + 1, 2, 13));
     const long long pad = std::max<long long>((hi - lo) / 20, 1000);
     y->setRange(static_cast<qreal>(lo - pad), static_cast<qreal>(hi + pad));
     y->applyNiceNumbers();

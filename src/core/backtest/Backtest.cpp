@@ -81,8 +81,8 @@ BacktestRun RunBacktest(const BacktestOptions& options, Settings& settings, UiPo
   run.firstDay = options.firstDay;
   run.lastDay = options.lastDay;
   if (settings.GetBool("ReadKako", "IgnoDate")) {
-    run.error = J("過去走の日付を無視する設定（過去走読込の日付無視）がオンです。レースの日以後の結果が評価に"
-                  "入るため、バックテストはできません。設定をオフにしてください。");
+    run.error = J("ｵﾌﾟｼｮﾝ「データ読込時過去走の日付を無視する」がオンです。レースの日以後の結果が評価に"
+                  "入るため、バックテストはできません。オフにしてから実行してください。");
     return run;
   }
   const fs::path prog = settings.ProgDir();
