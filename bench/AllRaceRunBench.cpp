@@ -3,17 +3,23 @@
 // the run over every simulated day as the unprocessed-days "Start" makes it (each day loaded by
 // the day loader, then compared, ranked and written).
 //
-// The world: KORVANE_BENCH_DAYS racing days (default 100) simulated from 2023-09-01; the last
-// day is the one analysed. The folder is in memory when /dev/shm exists.
+// The world: KORVANE_BENCH_DAYS racing days (default 100, about a year) simulated from
+// 2023-09-01; the last day is the one analysed. The folder is in memory when /dev/shm exists,
+// unless KORVANE_SCRATCH_DIR names a folder on disk.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <set>
 
 #include "app/Settings.h"
 #include "compare/AllRaceRun.h"
 #include "workbench/DayLoader.h"
+#include "app/ProgramFolders.h"
 #include "compare/PastRunFile.h"
+#include "compare/PredictionFile.h"
+#include "jvlink/DayFileStore.h"
 #include "compare/UnprocessedDays.h"
 #include "model/RaceDayModel.h"
 // after RecordFile.h (through PastRunFile.h), which it uses
@@ -53,6 +59,14 @@ World& TheWorld() {
   return w;
 }
 
+// Every prediction file and processed-days list of the folder removed: a history never analysed.
+void RemovePredictions(const fs::path& prog) {
+  std::vector<fs::path> gone;
+  for (const auto& e : fs::recursive_directory_iterator(prog))
+    if (e.path().extension() == ".yos" || e.path().filename().string().starts_with("yosowriten")) gone.push_back(e.path());
+  for (const fs::path& p : gone) fs::remove(p);
+}
+
 Settings LoadedSettings(const fs::path& folder, bool ignoreDates) {
   Settings s(folder);
   s.Load();
@@ -89,21 +103,77 @@ void BM_ReadPastRunFiles(benchmark::State& state) {
   }
 }
 
-// Every simulated day loaded and analysed, oldest first, as the unprocessed-days "Start" does.
+std::vector<std::string> DayNamesNewestFirst(const World& w) {
+  std::vector<std::string> dayNames;  // as the day list holds them
+  for (auto it = w.days.rbegin(); it != w.days.rend(); ++it) dayNames.push_back(it->raceFileName.substr(0, 14));
+  return dayNames;
+}
+
+// Every simulated day loaded and analysed, oldest first, as the unprocessed-days run of the
+// command line does it: the prediction lines of all days kept in one batch and written at the
+// end. Each iteration starts without prediction files and processed-days lists.
 void BM_UnprocessedDaysRun(benchmark::State& state) {
   World& w = TheWorld();
   const Settings settings = LoadedSettings(w.folder.path(), false);
   SilentUi ui;
-  std::vector<std::string> dayNames;  // newest first, as the day list holds them
-  for (auto it = w.days.rbegin(); it != w.days.rend(); ++it) dayNames.push_back(it->raceFileName.substr(0, 14));
+  const std::vector<std::string> dayNames = DayNamesNewestFirst(w);
   auto day = std::make_unique<RaceDayModel>();
   int analysed = 0;
   for (auto _ : state) {
-    analysed = ProcessUnprocessedDays(dayNames, ui, [&](const std::string& name) {
-      return LoadAndRunAllRaces(*day, name, settings, ui).run.predictionsWritten;
+    state.PauseTiming();
+    RemovePredictions(w.folder.path());
+    state.ResumeTiming();
+    PredictionBatch batch(w.folder.path());
+    std::vector<int> tickets;
+    ProcessUnprocessedDays(dayNames, ui, [&](const std::string& name) {
+      tickets.push_back(
+          LoadAndRunAllRaces(*day, name, settings, ui, {}, AllRaceRecord::Write, &batch).run.predictionTicket);
+      return true;
     });
+    const PredictionBatch::WriteOutcome written = batch.Write();
+    analysed = 0;
+    for (int t : tickets) analysed += t >= 0 && written.days[static_cast<size_t>(t)].written;
   }
   state.counters["days"] = analysed;
+}
+
+// Its floor: reading every file the run reads (each day's race, entry and payout files and every
+// runner's past-run file, once per day it runs) and writing the prediction files it writes, with
+// the same bytes (taken from the run before), plainly.
+void BM_UnprocessedDaysFloor(benchmark::State& state) {
+  World& w = TheWorld();
+  const fs::path prog = w.folder.path();
+  std::vector<std::pair<fs::path, std::string>> predictions;
+  for (const auto& e : fs::recursive_directory_iterator(LocateProgramFolders(prog).sei))
+    if (e.path().extension() == ".yos") {
+      std::string bytes;
+      ReadFile(e.path(), bytes);
+      predictions.emplace_back(e.path(), std::move(bytes));
+    }
+  std::vector<fs::path> reads;
+  for (const SimulatedDay& d : w.days) {
+    reads.push_back(DataFilePath(prog, d.raceFileName));
+    reads.push_back(DataFilePath(prog, SiblingFileName(d.raceFileName, "HR")));
+    std::set<std::string> venues;
+    for (const std::string& ra : d.ra) venues.insert(std::string(Fld(ra, kHdr_Venue)));
+    for (const std::string& v : venues) reads.push_back(DataFilePath(prog, EntryFileName(d.raceFileName, v)));
+    for (const auto& race : d.se)
+      for (const std::string& se : race) reads.push_back(PastRunPath(prog, FldStr(se, kSE_HorseId)));
+  }
+  size_t bytes = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    RemovePredictions(prog);
+    state.ResumeTiming();
+    bytes = 0;
+    std::string in;
+    for (const fs::path& p : reads)
+      if (ReadFile(p, in)) bytes += in.size();
+    for (const auto& [path, out] : predictions)
+      std::ofstream(path, std::ios::binary).write(out.data(), static_cast<std::streamsize>(out.size()));
+  }
+  state.counters["files read"] = static_cast<double>(reads.size());
+  state.counters["files written"] = static_cast<double>(predictions.size());
 }
 
 }  // namespace
@@ -112,5 +182,6 @@ BENCHMARK(BM_AllRaceRun)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllRaceRunWithoutWriting)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPastRunFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnprocessedDaysRun)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_UnprocessedDaysFloor)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

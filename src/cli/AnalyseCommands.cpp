@@ -15,6 +15,7 @@
 #include "Cli.h"
 #include "TerminalPorts.h"
 #include "compare/AllRaceRun.h"
+#include "compare/PredictionFile.h"
 #include "compare/UnprocessedDays.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
@@ -27,6 +28,50 @@ namespace {
 
 std::string Rate(double r) { return r < 0 ? std::string() : Fmt("%.3f", r); }
 std::string Rank(int n) { return n > 0 ? Fmt("%d", n) : std::string(); }
+
+// A run over many days: every day is loaded and compared with its prediction lines kept in one
+// batch, which is written at the end (each file once, one flush); a day counts as analysed only
+// when its lines reached the disk (and, with recordedOnly, it entered the processed-days list).
+class MultiDayRun {
+ public:
+  MultiDayRun(CliContext& ctx, UiPort& ui) : ctx_(ctx), ui_(ui), batch_(ctx.program.settings.ProgDir()) {}
+
+  void Run(const std::string& dayName) {
+    const LoadedDayRun res =
+        LoadAndRunAllRaces(*day_, dayName, ctx_.program.settings, ui_, {}, AllRaceRecord::Write, &batch_);
+    days_.push_back({dayName, res.Analysed() && !res.run.writeFailed, res.run.predictionTicket});
+  }
+
+  // Writes the batch, prints one line per day ("analysed" or "not analysed") and returns how
+  // many were not.
+  int Finish(bool recordedOnly) {
+    const PredictionBatch::WriteOutcome w = batch_.Write();
+    for (const std::string& e : w.errors) ctx_.err << "analyse: " << ToUtf8(e) << '\n';
+    int failed = 0;
+    for (const DayRun& d : days_) {
+      bool ok = d.analysed && d.ticket >= 0 && static_cast<size_t>(d.ticket) < w.days.size() &&
+                w.days[static_cast<size_t>(d.ticket)].written;
+      if (ok && recordedOnly) ok = !w.days[static_cast<size_t>(d.ticket)].recordFailed;
+      ctx_.out << ToUtf8(d.name) << (ok ? "\tanalysed" : "\tnot analysed") << '\n';
+      failed += !ok;
+    }
+    ctx_.out << std::flush;
+    days_.clear();
+    return failed;
+  }
+
+ private:
+  struct DayRun {
+    std::string name;
+    bool analysed;
+    int ticket;
+  };
+  CliContext& ctx_;
+  UiPort& ui_;
+  std::unique_ptr<RaceDayModel> day_ = std::make_unique<RaceDayModel>();
+  PredictionBatch batch_;
+  std::vector<DayRun> days_;
+};
 
 int AnalyseRange(CliContext& ctx) {
   std::string from, to;
@@ -58,22 +103,23 @@ int AnalyseRange(CliContext& ctx) {
   }
 
   QuietUi ui(ctx.ui);
-  auto day = std::make_unique<RaceDayModel>();
+  MultiDayRun run(ctx, ui);
   CtrlCWatch ctrlC;
   const auto start = std::chrono::steady_clock::now();
-  int done = 0, failed = 0;
+  int done = 0;
   for (const std::string& d : days) {
     if (ctrlC.Take()) {
-      ctx.err << "analyse: stopped (Ctrl-C) after " << done << " of " << days.size() << " days\n";
+      ctx.err << "analyse: stopped (Ctrl-C) after " << done << " of " << days.size()
+              << " days; writing what they found\n";
+      run.Finish(false);
       return kExitFailed;
     }
     ctx.err << "analyse: " << done + 1 << "/" << days.size() << " " << ToUtf8(d) << '\n' << std::flush;
-    const LoadedDayRun res = LoadAndRunAllRaces(*day, d, ctx.program.settings, ui);
-    const bool ok = res.Analysed() && res.run.predictionsWritten;
-    ctx.out << ToUtf8(d) << (ok ? "\tanalysed" : "\tnot analysed") << '\n' << std::flush;
-    failed += !ok;
+    run.Run(d);
     ++done;
   }
+  ctx.err << "analyse: writing the prediction files\n" << std::flush;
+  const int failed = run.Finish(false);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ctx.err << "analyse: " << done - failed << " of " << done << " days analysed in " << Fmt("%.1f", seconds)
@@ -146,14 +192,25 @@ int CmdUnprocessed(CliContext& ctx) {
   const FolderLock lock = LockProgramFolder(ctx, "unprocessed");
   if (!lock.Held()) return kExitFailed;
   QuietUi ui(ctx.ui);
-  auto day = std::make_unique<RaceDayModel>();
-  int failed = 0;
-  ProcessUnprocessedDays(q.days, ctx.ui, [&](const std::string& dayName) {
-    const bool ok = LoadAndRunAllRaces(*day, dayName, ctx.program.settings, ui).Recorded();
-    ctx.out << ToUtf8(dayName) << (ok ? "\tanalysed" : "\tnot analysed") << '\n';
-    failed += !ok;
-    return ok;
+  MultiDayRun batch(ctx, ui);
+  // The closing message of the run is told once the days' lines are written.
+  class HeldMessages : public ForwardingUi {
+   public:
+    using ForwardingUi::ForwardingUi;
+    void Info(const std::string& text) override { held_.push_back(text); }
+    void Tell() {
+      for (const std::string& t : held_) inner_.Info(t);
+    }
+
+   private:
+    std::vector<std::string> held_;
+  } held(ctx.ui);
+  ProcessUnprocessedDays(q.days, held, [&](const std::string& dayName) {
+    batch.Run(dayName);
+    return true;
   });
+  const int failed = batch.Finish(true);
+  held.Tell();
   return failed == 0 ? kExitOk : kExitFailed;
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,17 @@
 namespace kv::test {
 
 // A scratch program folder for a simulated world, in memory (/dev/shm) when the machine has one:
-// a world writes thousands of past-run files, each flushed to disk on a real file system.
+// a world writes thousands of past-run files, each flushed to disk on a real file system. The
+// environment variable KORVANE_SCRATCH_DIR names another base folder (a benchmark on disk).
 class ScratchFolder {
  public:
   ScratchFolder() {
     static int counter = 0;
     std::error_code ec;
-    const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const char* chosen = std::getenv("KORVANE_SCRATCH_DIR");
+    const fs::path base = chosen && *chosen                   ? fs::path(chosen)
+                          : fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm")
+                                                              : fs::temp_directory_path();
     path_ = base / ("korvane_sim_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
     fs::remove_all(path_, ec);
     fs::create_directories(path_);

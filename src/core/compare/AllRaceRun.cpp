@@ -1,6 +1,7 @@
 #include "compare/AllRaceRun.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/DamagedFiles.h"
 #include "app/Settings.h"
@@ -64,6 +65,11 @@ int LoadedRaceCount(const RaceDayModel& day) {
 
 AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks,
                              AllRaceRecord record) {
+  return RunAllRaces(day, settings, ui, hooks, record, AllRaceRunShared{});
+}
+
+AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks,
+                             AllRaceRecord record, const AllRaceRunShared& shared) {
   AllRaceRunResult res;
   const int races = LoadedRaceCount(day);
   if (races == 0) {
@@ -78,7 +84,9 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
   if (hooks.setWindowEnabled) hooks.setWindowEnabled(false);
 
   ResetComparisons(day);
-  PastRunCache cache(prog);
+  std::optional<PastRunCache> ownCache;
+  if (!shared.pastRuns) ownCache.emplace(prog);
+  PastRunCache& cache = shared.pastRuns ? *shared.pastRuns : *ownCache;
   bool ok = true;
   for (int r = 0, step = 0; r < kMaxRaces && ok; ++r) {
     if (day.IsRaceSlotEmpty(r)) continue;
@@ -101,6 +109,12 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
   if (ok && record == AllRaceRecord::Write) {
     if (settings.GetBool("ReadKako", "IgnoDate")) {
       ui.Info(J("[データ読込時過去走の日付を無視する]が指定してあるのでこの比較結果は未処理扱いです。"));
+    } else if (shared.predictions) {
+      // The lines wait in the batch; the day is recorded when they are written.
+      res.predictionTicket = static_cast<int>(shared.predictions->days());
+      PredictionWriteResult w = shared.predictions->Merge(day, races > 6);
+      res.errors.insert(res.errors.end(), w.errors.begin(), w.errors.end());
+      res.writeFailed = !w.errors.empty();
     } else {
       PredictionWriteResult w = WritePredictions(day, prog);
       res.errors.insert(res.errors.end(), w.errors.begin(), w.errors.end());

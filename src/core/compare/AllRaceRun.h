@@ -15,6 +15,8 @@
 
 namespace kv {
 
+class PastRunCache;
+class PredictionBatch;
 class Settings;
 class UiPort;
 
@@ -33,6 +35,9 @@ struct AllRaceRunResult {
   bool writeFailed = false;         // a prediction file or the processed-days list could not be written
   int racesCompared = 0;
   std::vector<std::string> errors;  // CP932; already shown to the user
+  // With a prediction batch: the lines are in the batch, to be written by its Write, and this
+  // is the day's ticket there (-1 otherwise).
+  int predictionTicket = -1;
 };
 
 // Comparison totals, rates, ranks, pair fields and Compared of all 36 race slots to their
@@ -55,5 +60,17 @@ enum class AllRaceRecord { Write, InMemory };
 // and ranking run and are shown, but nothing is written and the day stays unprocessed.
 AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui,
                              const AllRaceRunHooks& hooks = {}, AllRaceRecord record = AllRaceRecord::Write);
+
+// What a run may share with the load before it and the days after it.
+struct AllRaceRunShared {
+  // The past-run files as the day loader read them (same program folder): each file is read
+  // once for the load and the comparisons. A cache of the run's own when null.
+  PastRunCache* pastRuns = nullptr;
+  // A run over many days: the prediction lines (and the day for its processed-days list) go
+  // into the batch, and the batch's Write puts them on disk. Written at once when null.
+  PredictionBatch* predictions = nullptr;
+};
+AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks,
+                             AllRaceRecord record, const AllRaceRunShared& shared);
 
 }  // namespace kv

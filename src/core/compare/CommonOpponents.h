@@ -41,9 +41,8 @@ void ForEachComparison(const PastRunIndex& a, const PastRunIndex& b, int nameA, 
   std::vector<char> usableB(b.races.size());
   for (size_t k = 0; k < b.races.size(); ++k)
     usableB[k] = window.Contains(b.races[k].date) && b.races[k].finalPos >= 1;
-  if (const auto* withA = b.Find(nameA))
-    for (const PastRunPlace& p : *withA)
-      if (FieldHasName(b.races[static_cast<size_t>(p.line)], nameB)) usableB[static_cast<size_t>(p.line)] = 0;
+  for (const PastRunPlace& p : b.Find(nameA))
+    if (FieldHasName(b.races[static_cast<size_t>(p.line)], nameB)) usableB[static_cast<size_t>(p.line)] = 0;
 
   for (size_t la = 0; la < a.races.size(); ++la) {
     const PastRunRace& ra = a.races[la];
@@ -51,9 +50,7 @@ void ForEachComparison(const PastRunIndex& a, const PastRunIndex& b, int nameA, 
     for (int e = 0; e < ra.runners; ++e) {
       const int c = ra.field[static_cast<size_t>(e)].name;
       if (c == PastRunCache::kBlankName || c == nameA || c == nameB) continue;
-      const auto* places = b.Find(c);
-      if (!places) continue;
-      for (const PastRunPlace& p : *places)
+      for (const PastRunPlace& p : b.Find(c))
         if (usableB[static_cast<size_t>(p.line)]) visit(static_cast<int>(la), e, p.line, p.entry);
     }
   }

@@ -17,6 +17,7 @@
 
 #include "app/Files.h"
 #include "compare/PastRunFile.h"
+#include "jvlink/RecordFile.h"
 
 namespace kv {
 
@@ -43,16 +44,26 @@ struct PastRunPlace {
   int entry;
 };
 
+// The places of one opponent in a file, in file order.
+struct PastRunPlaces {
+  const PastRunPlace* first = nullptr;
+  const PastRunPlace* last = nullptr;
+  const PastRunPlace* begin() const { return first; }
+  const PastRunPlace* end() const { return last; }
+  bool empty() const { return first == last; }
+};
+
 struct PastRunIndex {
   std::vector<PastRunRace> races;  // file order (oldest first)
-  // name id -> places in file order (line ascending, then entry ascending); blank names are not
-  // indexed.
-  std::unordered_map<int, std::vector<PastRunPlace>> byName;
+  // Every place of every non-blank name, grouped by name id (groups in ascending id order), in
+  // file order within a group (line ascending, then entry ascending); names[g] is the id of group
+  // g and starts[g]..starts[g + 1] its places. Blank names are not indexed.
+  std::vector<PastRunPlace> places;
+  std::vector<int> names;
+  std::vector<int> starts;
 
-  const std::vector<PastRunPlace>* Find(int name) const {
-    auto it = byName.find(name);
-    return it == byName.end() ? nullptr : &it->second;
-  }
+  // The places of a name; none when the file does not hold it.
+  PastRunPlaces Find(int name) const;
 };
 
 class PastRunCache {
@@ -67,6 +78,11 @@ class PastRunCache {
   // naming the file (left empty otherwise). Each file is read at most once per cache.
   const PastRunIndex* Get(std::string_view horseId, std::string* error = nullptr);
 
+  // The file of a horse as read (framing checked), for a reader of its raw lines such as the day
+  // loader; read at most once per cache and shared with Get, which parses it when first asked.
+  // nullptr when the ID is not ten digits.
+  const RecordFile* File(std::string_view horseId);
+
   // The id of an 18-byte name: kBlankName for blanks, kUnknownName when no file read so far
   // holds it (such a name matches nothing).
   int NameId(std::string_view name) const;
@@ -78,14 +94,22 @@ class PastRunCache {
 
  private:
   struct Entry {
+    bool read = false;                    // file holds what was read
+    bool parsed = false;                  // index is what parsing gave
+    RecordFile file;
     std::unique_ptr<PastRunIndex> index;  // null when there is no usable file
-    std::string error;
   };
+  // Names are looked up by their bytes, without making a string.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  Entry& Read(std::string_view horseId);
   int Intern(std::string_view name);
 
   fs::path programFolder_;
-  std::unordered_map<std::string, Entry> files_;  // by horse ID
-  std::unordered_map<std::string, int> names_;
+  std::unordered_map<std::string, Entry, NameHash, std::equal_to<>> files_;  // by horse ID
+  std::unordered_map<std::string, int, NameHash, std::equal_to<>> names_;
 };
 
 }  // namespace kv

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "compare/PastRunFile.h"
+#include "compare/UnprocessedDays.h"
 #include "jvlink/DayFileStore.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
@@ -119,13 +120,25 @@ FileResult MergePredictionLine(const fs::path& path, std::string_view line) {
 }
 
 PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder) {
-  PredictionWriteResult res;
   // Every file is merged in memory first (a horse met twice keeps both lines), then all are
   // replaced in one batch: one flush of the disk for the day instead of one per horse.
-  std::vector<fs::path> paths;
-  std::vector<std::vector<std::string>> contents;
-  std::map<fs::path, size_t> byPath;
-  std::set<fs::path> failed;
+  PredictionBatch batch(programFolder);
+  PredictionWriteResult res = batch.Merge(day, false);
+  PredictionBatch::WriteOutcome w = batch.Write();
+  res.filesWritten = w.filesWritten;
+  res.errors.insert(res.errors.end(), w.errors.begin(), w.errors.end());
+  return res;
+}
+
+const std::vector<std::string>* PredictionBatch::Lines(const fs::path& path) const {
+  auto it = byPath_.find(path);
+  return it == byPath_.end() ? nullptr : &files_[it->second].lines;
+}
+
+PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool record) {
+  PredictionWriteResult res;
+  Day d;
+  std::set<size_t> touched;
   for (int r = 0; r < kMaxRaces; ++r) {
     const std::string_view ra = day.Race(r);
     if (day.IsRaceSlotEmpty(r)) continue;
@@ -136,38 +149,87 @@ PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& 
     for (int k = 0; k < n; ++k) {
       const std::string_view id = Fld(day.Entry(r, k), kSE_HorseId);
       if (IsBlank(id)) continue;
-      const fs::path path = PredictionPath(programFolder, id);
-      if (path.empty() || failed.count(path)) continue;  // not a horse ID: it never becomes a path
-      auto [it, added] = byPath.try_emplace(path, paths.size());
+      const fs::path path = PredictionPath(programFolder_, id);
+      if (path.empty()) continue;  // not a horse ID: it never becomes a path
+      if (auto f = failed_.find(path); f != failed_.end()) {
+        // Told once per day, as a run of the day alone tells it.
+        if (std::find(res.errors.begin(), res.errors.end(), f->second) == res.errors.end()) res.errors.push_back(f->second);
+        continue;
+      }
+      auto [it, added] = byPath_.try_emplace(path, files_.size());
       if (added) {
-        std::vector<std::string> lines;
+        File file;
+        file.path = path;
         std::string error;
         FileResult folder;
-        if (!LoadPredictionLines(path, lines, error) || !(folder = MakeFolder(path))) {
-          res.errors.push_back(ToCp932(error.empty() ? folder.error : error));
-          failed.insert(path);
-          byPath.erase(it);
+        const RecordFile read = ReadPredictionRecords(path);
+        if (!read.ok() && !read.missing()) error = ToUtf8(read.error());
+        if (!error.empty() || !(folder = MakeFolder(path))) {
+          const std::string message = ToCp932(error.empty() ? folder.error : error);
+          res.errors.push_back(message);
+          failed_.emplace(path, message);
+          byPath_.erase(it);
           continue;
         }
-        paths.push_back(path);
-        contents.push_back(std::move(lines));
+        file.lines.reserve(read.size() + 1);
+        for (size_t i = 0; i < read.size(); ++i) file.lines.emplace_back(read.Line(i));
+        file.original = LineBytes(file.lines);
+        files_.push_back(std::move(file));
       }
-      MergePastRunLine(contents[it->second], PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
+      touched.insert(it->second);
+      MergePastRunLine(files_[it->second].lines, PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
     }
-  }
-  std::vector<FileWrite> writes;
-  writes.reserve(paths.size());
-  for (size_t i = 0; i < paths.size(); ++i) writes.push_back({paths[i], LineBytes(contents[i])});
-  const std::vector<FileResult> results = WriteFilesAtomic(writes);
-  for (const FileResult& w : results) {
-    if (w)
-      ++res.filesWritten;
-    else
-      res.errors.push_back(ToCp932(w.error));
   }
   std::sort(res.dayNames.begin(), res.dayNames.end());
   res.dayNames.erase(std::unique(res.dayNames.begin(), res.dayNames.end()), res.dayNames.end());
+  d.dayNames = res.dayNames;
+  d.year = res.year;
+  d.record = record && res.errors.empty() && !res.dayNames.empty();
+  d.files.assign(touched.begin(), touched.end());
+  days_.push_back(std::move(d));
   return res;
+}
+
+PredictionBatch::WriteOutcome PredictionBatch::Write() {
+  WriteOutcome out;
+  std::vector<FileWrite> writes;
+  std::vector<size_t> owners;
+  for (size_t i = 0; i < files_.size(); ++i) {
+    std::string bytes = LineBytes(files_[i].lines);
+    if (bytes == files_[i].original) continue;  // the file already holds these bytes
+    writes.push_back({files_[i].path, std::move(bytes)});
+    owners.push_back(i);
+  }
+  std::vector<bool> fileOk(files_.size(), true);
+  const std::vector<FileResult> results = WriteFilesAtomic(writes);
+  for (size_t w = 0; w < results.size(); ++w) {
+    if (results[w]) {
+      ++out.filesWritten;
+    } else {
+      fileOk[owners[w]] = false;
+      out.errors.push_back(ToCp932(results[w].error));
+    }
+  }
+  // The days whose lines are all on disk enter their processed-days lists, one write per year.
+  out.days.resize(days_.size());
+  std::map<std::string, std::vector<size_t>> byYear;
+  for (size_t t = 0; t < days_.size(); ++t) {
+    const Day& d = days_[t];
+    out.days[t].written = std::all_of(d.files.begin(), d.files.end(), [&](size_t f) { return fileOk[f]; });
+    if (d.record && out.days[t].written) byYear[d.year].push_back(t);
+  }
+  for (const auto& [year, tickets] : byYear) {
+    std::vector<std::string> names;
+    for (size_t t : tickets) names.insert(names.end(), days_[t].dayNames.begin(), days_[t].dayNames.end());
+    const FileResult r = AddProcessedDays(programFolder_, year, names);
+    for (size_t t : tickets) (r ? out.days[t].recorded : out.days[t].recordFailed) = true;
+    if (!r) out.errors.push_back(ToCp932(r.error));
+  }
+  files_.clear();
+  byPath_.clear();
+  failed_.clear();
+  days_.clear();
+  return out;
 }
 
 }  // namespace kv

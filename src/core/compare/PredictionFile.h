@@ -12,6 +12,7 @@
 //
 // The day loader matches a past-run line to a prediction line by their first 10 bytes (date and
 // venue) and reads the mark at 47-48: rank 1 or 2 by point win rate.
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,7 +73,63 @@ struct PredictionWriteResult {
 };
 
 // Writes a prediction line for every runner with a horse ID of every race of 5 to 18 registered
-// runners, and collects the day names of all races.
+// runners, and collects the day names of all races. A file whose bytes would not change is not
+// rewritten (it counts as written).
 PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder);
+
+// The prediction lines of a run over many days, kept in memory and written once at the end:
+// every file the run touches is read once, each day's lines are merged into it, and Write
+// replaces every file whose bytes changed in one batch with one flush of the disk; then the days
+// are entered in their processed-days lists, each only when all its files reached the disk.
+// While the run goes on, Lines gives the day loader what a file holds so far.
+class PredictionBatch {
+ public:
+  explicit PredictionBatch(fs::path programFolder) : programFolder_(std::move(programFolder)) {}
+
+  // The lines the batch holds for the file (as read, with the lines merged since); nullptr when
+  // the batch has not read it.
+  const std::vector<std::string>* Lines(const fs::path& path) const;
+
+  // Merges the lines of the day as WritePredictions writes them (files that cannot be read are
+  // left out and reported in errors; nothing is written, so filesWritten stays 0). When record is
+  // set and nothing failed, the day is entered in its processed-days list once its files are
+  // written. The day's place in Write's outcome is its ticket: 0 for the first day merged, then
+  // 1, 2…
+  PredictionWriteResult Merge(const RaceDayModel& day, bool record);
+
+  struct DayOutcome {
+    bool written = false;       // every file holding a line of the day reached the disk
+    bool recorded = false;      // the day entered its processed-days list
+    bool recordFailed = false;  // it was to be entered and the list could not be written
+  };
+  struct WriteOutcome {
+    int filesWritten = 0;              // files replaced (unchanged ones are not)
+    std::vector<std::string> errors;   // CP932: files and lists that could not be written
+    std::vector<DayOutcome> days;      // by ticket
+  };
+  // Writes what the batch holds and records the days; the batch is then empty.
+  WriteOutcome Write();
+
+  // Days merged since the last Write (the next day's ticket).
+  size_t days() const { return days_.size(); }
+
+ private:
+  struct File {
+    fs::path path;
+    std::string original;  // the bytes on disk when read
+    std::vector<std::string> lines;
+  };
+  struct Day {
+    std::vector<std::string> dayNames;
+    std::string year;
+    bool record = false;
+    std::vector<size_t> files;  // indexes into files_
+  };
+  fs::path programFolder_;
+  std::vector<File> files_;
+  std::map<fs::path, size_t> byPath_;
+  std::map<fs::path, std::string> failed_;  // files that could not be read: the error (CP932)
+  std::vector<Day> days_;
+};
 
 }  // namespace kv

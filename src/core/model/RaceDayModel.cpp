@@ -138,7 +138,10 @@ void ReadResultTexts(TRaceAnalysis& a, int k, std::string_view se) {
 
 FixedRecords::FixedRecords(int count, int recordLength)
     : count_(count), len_(recordLength),
-      bytes_(static_cast<size_t>(count) * static_cast<size_t>(recordLength), ' ') {}
+      // Left unwritten: the pages of a large allocation are only touched when a slot is written.
+      bytes_(new char[static_cast<size_t>(count) * static_cast<size_t>(recordLength)]),
+      used_(static_cast<size_t>(count), 0),
+      blank_(static_cast<size_t>(recordLength), ' ') {}
 
 size_t FixedRecords::Offset(int i) const {
   CheckIndex(i, count_, "record");
@@ -146,21 +149,34 @@ size_t FixedRecords::Offset(int i) const {
 }
 
 std::string_view FixedRecords::operator[](int i) const {
-  return {bytes_.data() + Offset(i), static_cast<size_t>(len_)};
+  const size_t at = Offset(i);
+  if (!used_[static_cast<size_t>(i)]) return blank_;
+  return {bytes_.get() + at, static_cast<size_t>(len_)};
 }
 
-char* FixedRecords::Data(int i) { return bytes_.data() + Offset(i); }
+char* FixedRecords::Data(int i) {
+  char* d = bytes_.get() + Offset(i);
+  if (!used_[static_cast<size_t>(i)]) {
+    std::memset(d, ' ', static_cast<size_t>(len_));
+    used_[static_cast<size_t>(i)] = 1;
+  }
+  return d;
+}
 
 void FixedRecords::Set(int i, std::string_view rec) {
-  char* d = Data(i);
+  char* d = bytes_.get() + Offset(i);
   size_t n = std::min(rec.size(), static_cast<size_t>(len_));
   std::memcpy(d, rec.data(), n);
   std::memset(d + n, ' ', static_cast<size_t>(len_) - n);
+  used_[static_cast<size_t>(i)] = 1;
 }
 
-void FixedRecords::Clear(int i) { std::memset(Data(i), ' ', static_cast<size_t>(len_)); }
+void FixedRecords::Clear(int i) {
+  Offset(i);  // the index check
+  used_[static_cast<size_t>(i)] = 0;
+}
 
-void FixedRecords::ClearAll() { std::fill(bytes_.begin(), bytes_.end(), ' '); }
+void FixedRecords::ClearAll() { std::fill(used_.begin(), used_.end(), std::uint8_t{0}); }
 
 // ---- RaceDayModel --------------------------------------------------------------------------------
 

@@ -8,6 +8,7 @@
 #include "app/DamagedFiles.h"
 #include "app/Settings.h"
 #include "compare/AllRaceRun.h"
+#include "compare/PastRunCache.h"
 #include "compare/PastRunFile.h"
 #include "compare/PredictionFile.h"
 #include "jvlink/DayFileStore.h"
@@ -72,10 +73,17 @@ void CountPlace(TRaceAnalysis& a, int k, std::string_view line, int slot) {
 class PredictionMarks {
  public:
   void Read(const RecordFile& file, const PastRunWindow& window) {
+    ReadLines(file.size(), [&](size_t i) { return file.Line(i); }, window);
+  }
+  void Read(const std::vector<std::string>& lines, const PastRunWindow& window) {
+    ReadLines(lines.size(), [&](size_t i) { return std::string_view(lines[i]); }, window);
+  }
+  template <class LineAt>
+  void ReadLines(size_t count, LineAt&& lineAt, const PastRunWindow& window) {
     marks_.clear();
-    const size_t m = std::min<size_t>(file.size(), kMaxPastRuns);
+    const size_t m = std::min<size_t>(count, kMaxPastRuns);
     for (size_t i = m; i-- > 0;) {
-      std::string_view line = file.Line(i);
+      std::string_view line = lineAt(i);
       if (!window.Contains(FldInt(line, kYosDate))) continue;
       marks_.emplace(line.substr(yos::kMatch - 1, yos::kMatchLen), FldInt(line, kYosRank));  // the first one stays
     }
@@ -114,7 +122,7 @@ std::string Windowed(int yyyymmdd) {
 
 // Past runs and their statistics for runner k of race r.
 void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& window, std::vector<std::string>& problems,
-                        UiPort& ui) {
+                        UiPort& ui, PastRunCache& pastRuns, const PredictionBatch* batch) {
   TRaceAnalysis& a = day.RaceAnalysis(r);
   a.PrizeTotal[k] = 0;
   for (auto& category : a.PlaceCounts)
@@ -123,22 +131,30 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
   int hits = 0, misses = 0;
 
   const std::string_view id = Fld(day.Entry(r, k), kSE_HorseId);
-  const fs::path kakPath = PastRunPath(day.ProgDir, id);  // empty for an ID that is not ten digits
-  if (!kakPath.empty()) {
-    RecordFile kak = ReadPastRunRecords(kakPath);
+  if (const RecordFile* kakFile = pastRuns.File(id)) {  // null for an ID that is not ten digits
+    const RecordFile& kak = *kakFile;
     // Told once per problem: a year folder that cannot be read stands for every horse born then.
     if (!kak.ok() && !kak.missing() && std::find(problems.begin(), problems.end(), kak.error()) == problems.end()) {
       problems.push_back(kak.error());
       ui.Status(kak.error());
     }
     if (kak.ok()) {
-      RecordFile predictions = ReadPredictionRecords(PredictionPath(day.ProgDir, id));
-      if (!predictions.ok() && !predictions.missing()) {
-        problems.push_back(predictions.error());
-        ui.Status(predictions.error());
+      const fs::path yosPath = PredictionPath(day.ProgDir, id);
+      const std::vector<std::string>* pending = batch ? batch->Lines(yosPath) : nullptr;
+      RecordFile predictions;
+      if (!pending) {
+        predictions = ReadPredictionRecords(yosPath);
+        if (!predictions.ok() && !predictions.missing()) {
+          problems.push_back(predictions.error());
+          ui.Status(predictions.error());
+        }
       }
       PredictionMarks marks;
-      if (predictions.ok()) marks.Read(predictions, window);
+      if (pending)
+        marks.Read(*pending, window);
+      else if (predictions.ok())
+        marks.Read(predictions, window);
+      const bool marked = pending || predictions.ok();
 
       long long prize = 0;
       int j = 0;
@@ -150,7 +166,7 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
           const int place = FldInt(rec, kKakFinal);
           if (place >= 1) CountPlace(a, k, rec, std::min(place, 4) - 1);
           day.PastRuns.Set(RaceDayModel::PastRunIndex(r, k, j), rec);
-          if (predictions.ok()) {
+          if (marked) {
             const int rank = marks.RankFor(rec);
             if (rank == 1 || rank == 2) {
               const bool conformed = place >= 1 && place <= 3;
@@ -218,6 +234,13 @@ std::string VoteFetchTime(std::string_view postTime, int minutes, int seconds, i
 
 DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::string_view dayName,
                           const DayLoadOptions& options, UiPort& ui) {
+  PastRunCache pastRuns(progDir);
+  return LoadRaceDay(day, progDir, dayName, options, ui, pastRuns, nullptr);
+}
+
+DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::string_view dayName,
+                          const DayLoadOptions& options, UiPort& ui, PastRunCache& pastRuns,
+                          const PredictionBatch* predictions) {
   DayLoadResult result;
   day.Reset();
   day.ProgDir = progDir;
@@ -350,7 +373,7 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
       ui.ProgressDetail(venue + raceNo + kR + CircledNum(Fld(se, kSE_HorseNum)) + CutBytes(Fld(se, kSE_HorseName), 18));
       ui.ProgressBar(r, kProgressPastRuns);
       ui.ProcessMessages();
-      LoadRunnerPastRuns(day, r, k, window, result.problems, ui);
+      LoadRunnerPastRuns(day, r, k, window, result.problems, ui, pastRuns, predictions);
     }
   }
   // Comparison results of an earlier day never show on this one.
@@ -376,11 +399,13 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, std::string_view dayName, const Set
 }
 
 LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
-                                const std::function<bool(const DayLoadResult&)>& proceed, AllRaceRecord record) {
+                                const std::function<bool(const DayLoadResult&)>& proceed, AllRaceRecord record,
+                                PredictionBatch* predictions) {
   LoadedDayRun res;
-  res.load = LoadRaceDay(day, dayName, settings, ui);
+  PastRunCache pastRuns(settings.ProgDir());  // read once for the load and the comparisons
+  res.load = LoadRaceDay(day, settings.ProgDir(), dayName, DayLoadOptions::From(settings), ui, pastRuns, predictions);
   if (!res.load.loaded || (proceed && !proceed(res.load))) return res;
-  res.run = RunAllRaces(day, settings, ui, {}, record);
+  res.run = RunAllRaces(day, settings, ui, {}, record, AllRaceRunShared{&pastRuns, predictions});
   return res;
 }
 
@@ -390,8 +415,10 @@ bool CompareAfterLoad(const Settings& settings) {
 
 LoadedDayRun LoadDayAsWorkbench(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui) {
   LoadedDayRun res;
-  res.load = LoadRaceDay(day, dayName, settings, ui);
-  if (res.load.loaded && CompareAfterLoad(settings)) res.run = RunAllRaces(day, settings, ui);
+  PastRunCache pastRuns(settings.ProgDir());  // read once for the load and the comparisons
+  res.load = LoadRaceDay(day, settings.ProgDir(), dayName, DayLoadOptions::From(settings), ui, pastRuns, nullptr);
+  if (res.load.loaded && CompareAfterLoad(settings))
+    res.run = RunAllRaces(day, settings, ui, {}, AllRaceRecord::Write, AllRaceRunShared{&pastRuns, nullptr});
   return res;
 }
 

@@ -25,6 +25,8 @@
 
 namespace kv {
 
+class PastRunCache;
+class PredictionBatch;
 class Settings;
 
 // The settings a load reads.
@@ -59,6 +61,12 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
                           const DayLoadOptions& options, UiPort& ui);
 // The same from the settings' program folder with the options the settings hold.
 DayLoadResult LoadRaceDay(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui);
+// As the first, reading the runners' past-run files through pastRuns (made for progDir; it keeps
+// them for the all-race run that follows, so each file is read once), and a prediction file as
+// predictions holds it when it holds it (the lines a run over many days has not written yet).
+DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::string_view dayName,
+                          const DayLoadOptions& options, UiPort& ui, PastRunCache& pastRuns,
+                          const PredictionBatch* predictions);
 
 // The race list item of a race record: venue name and race number as "%2dR" ("中山 1R").
 std::string RaceListItem(std::string_view ra);
@@ -109,9 +117,11 @@ LoadedDayRun LoadDayAsWorkbench(RaceDayModel& day, std::string_view dayName, con
 // the all-race run on it. proceed, when given, sees the loaded day first and may stop before
 // the run (it tells the user why).
 // record: whether the run writes the prediction files and the processed-days list
-// (AllRaceRecord::InMemory: compared and ranked only).
+// (AllRaceRecord::InMemory: compared and ranked only). predictions, when given, is the batch of
+// a run over many days: the loader reads the prediction lines it holds and the run adds the
+// day's lines to it (written by the batch's Write).
 LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
                                 const std::function<bool(const DayLoadResult&)>& proceed = {},
-                                AllRaceRecord record = AllRaceRecord::Write);
+                                AllRaceRecord record = AllRaceRecord::Write, PredictionBatch* predictions = nullptr);
 
 }  // namespace kv
