@@ -1,14 +1,23 @@
 // Loading a full race day (36 races at three venues: race and entry files, payouts, the six
 // odds files, every runner's past-run and prediction file) with the day loader, against merely
-// reading the same files.
+// reading the same files; and `korvane2-cli analyse DAY` as a process (load, all-race run,
+// prediction files, the printed table) against `cat` of the same files as a process, once with
+// the day's prediction files in place (what a run writes is what they hold) and once without
+// them (the run writes them all; the floor then also writes the same bytes).
 //
 // The world: KORVANE_BENCH_LOAD_MONTHS months (default 12) of simulated history with final odds
 // for the last two months, imported; the newest 36-race day with odds is loaded, after one
 // all-race run has written its runners' prediction files.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "ImportedFeed.h"
@@ -109,9 +118,107 @@ void BM_ReadSameFiles(benchmark::State& state) {
   Counters(state);
 }
 
+// Runs argv as a process with its output thrown away; its exit status.
+int RunProcess(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The program timed: KORVANE_CLI names another build of it (an older one, for a before/after).
+std::vector<std::string> AnalyseCommand(const World& w) {
+  const char* other = std::getenv("KORVANE_CLI");
+  return {other && *other ? other : KORVANE_CLI_PATH, "--home", w.prog.string(), "analyse", ToUtf8(w.dayName)};
+}
+
+std::vector<std::string> CatCommand(const World& w) {
+  std::vector<std::string> args = {"/bin/cat"};
+  for (const fs::path& p : w.files) args.push_back(p.string());
+  return args;
+}
+
+// The day's prediction files, as the all-race run wrote them.
+std::vector<std::pair<fs::path, std::string>> DayPredictions(const World& w) {
+  std::vector<std::pair<fs::path, std::string>> out;
+  for (const fs::path& p : w.files)
+    if (p.extension() == ".yos") {
+      std::string bytes;
+      ReadFile(p, bytes);
+      out.emplace_back(p, std::move(bytes));
+    }
+  return out;
+}
+
+// The process, the day analysed before: the prediction files already hold what it finds.
+void BM_AnalyseProcess(benchmark::State& state) {
+  World& w = TheWorld();
+  const std::vector<std::string> args = AnalyseCommand(w);
+  for (auto _ : state)
+    if (RunProcess(args) != 0) state.SkipWithError("analyse failed");
+  Counters(state);
+}
+
+// Its floor: cat of the same files.
+void BM_CatSameFiles(benchmark::State& state) {
+  World& w = TheWorld();
+  const std::vector<std::string> args = CatCommand(w);
+  for (auto _ : state)
+    if (RunProcess(args) != 0) state.SkipWithError("cat failed");
+  Counters(state);
+}
+
+// The process on a day whose runners have no prediction file yet: it writes them all.
+void BM_AnalyseProcessWriting(benchmark::State& state) {
+  World& w = TheWorld();
+  const std::vector<std::string> args = AnalyseCommand(w);
+  const auto predictions = DayPredictions(w);
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (const auto& [path, bytes] : predictions) fs::remove(path);
+    state.ResumeTiming();
+    if (RunProcess(args) != 0) state.SkipWithError("analyse failed");
+  }
+  for (const auto& [path, bytes] : predictions)
+    if (std::string now; !ReadFile(path, now) || now != bytes) state.SkipWithError("analyse wrote other bytes");
+  Counters(state);
+}
+
+// Its floor: cat of the files that are there, then the same prediction files written plainly.
+void BM_CatAndWriteSameFiles(benchmark::State& state) {
+  World& w = TheWorld();
+  const auto predictions = DayPredictions(w);
+  std::vector<std::string> args = {"/bin/cat"};
+  for (const fs::path& p : w.files)
+    if (p.extension() != ".yos") args.push_back(p.string());
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (const auto& [path, bytes] : predictions) fs::remove(path);
+    state.ResumeTiming();
+    if (RunProcess(args) != 0) state.SkipWithError("cat failed");
+    for (const auto& [path, bytes] : predictions)
+      std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  Counters(state);
+}
+
 }  // namespace
 
 BENCHMARK(BM_LoadFullDay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSameFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalyseProcess)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CatSameFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnalyseProcessWriting)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CatAndWriteSameFiles)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

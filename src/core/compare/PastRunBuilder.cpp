@@ -92,31 +92,14 @@ namespace {
 PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string> raceFileNames,
                          const std::function<void(int done, int total)>& onDay, PastRunBase base,
                          const std::function<bool(const std::string& horseId)>& onlyHorse,
-                         std::set<std::string>* horses) {
+                         std::set<std::string>* horses, size_t heldBytesLimit) {
   PastRunBuildResult result;
   std::sort(raceFileNames.begin(), raceFileNames.end());
   raceFileNames.erase(std::unique(raceFileNames.begin(), raceFileNames.end()), raceFileNames.end());
 
-  // Every horse's new lines across all days, in build order (day, race, horse number).
+  // Every horse's new lines across the days read so far, in build order (day, race, horse number).
   std::map<std::string, std::vector<std::string>> byHorse;
-  const int total = static_cast<int>(raceFileNames.size());
-  for (int d = 0; d < total && result.ok; ++d) {
-    for (PastRunNewLine& l : PastRunDayLines(programFolder, raceFileNames[static_cast<size_t>(d)], result)) {
-      if (onlyHorse && !onlyHorse(l.horseId)) continue;
-      byHorse[l.horseId].push_back(std::move(l.line));
-      ++result.linesBuilt;
-    }
-    if (!result.ok) break;  // lines of the days before the failure are still written below
-    ++result.daysBuilt;
-    if (onDay) onDay(d + 1, total);
-  }
-  // Written from nothing, a file missing the lines of a damaged or unread day would lose them:
-  // a rebuild then writes nothing.
-  if (base == PastRunBase::Empty && result.ok && !result.damaged.empty()) {
-    result.ok = false;
-    result.error = J("壊れた開催日データがあるため過去走データを再構築しませんでした。");
-  }
-  if (!result.ok && base == PastRunBase::Empty) return result;
+  size_t heldBytes = 0;
 
   // Files are replaced in batches: each file stays atomic, but the disk is flushed once per
   // batch instead of twice per file (an import touches thousands of horses).
@@ -135,37 +118,73 @@ PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string>
     batch.clear();
     return result.ok;
   };
-  for (auto& [id, added] : byHorse) {
-    const fs::path path = PastRunPath(programFolder, id);
-    std::vector<std::string> lines;
-    RecordFile old = base == PastRunBase::Files ? ReadPastRunRecords(path) : RecordFile();
-    if (old.status() == RecordFile::Status::Damaged) {
-      result.damaged.push_back(old.error());  // left as it is: rewriting it would lose its lines
-      continue;
-    }
-    if (old.status() == RecordFile::Status::Unreadable) {
-      if (result.ok) result.error = old.error();
-      result.ok = false;
-      break;
-    }
-    lines.reserve(old.size() + added.size());
-    for (size_t k = 0; k < old.size(); ++k) lines.emplace_back(old.Line(k));
-    MergePastRunLines(lines, added);
-    if (old.status() == RecordFile::Status::Missing || base == PastRunBase::Empty) {
-      std::error_code ec;
-      fs::create_directories(path.parent_path(), ec);
-      if (ec) {
-        if (result.ok) result.error = ToCp932("cannot create folder " + path.parent_path().string() + ": " + ec.message());
+  // Writes the held lines into the files (merged with them as they stand, unless the build
+  // starts from nothing) and lets them go.
+  auto writeHeld = [&]() {
+    for (auto& [id, added] : byHorse) {
+      const fs::path path = PastRunPath(programFolder, id);
+      std::vector<std::string> lines;
+      RecordFile old = base == PastRunBase::Files ? ReadPastRunRecords(path) : RecordFile();
+      if (old.status() == RecordFile::Status::Damaged) {
+        // Left as it is: rewriting it would lose its lines.
+        if (std::find(result.damaged.begin(), result.damaged.end(), old.error()) == result.damaged.end())
+          result.damaged.push_back(old.error());
+        continue;
+      }
+      if (old.status() == RecordFile::Status::Unreadable) {
+        if (result.ok) result.error = old.error();
         result.ok = false;
         break;
       }
+      lines.reserve(old.size() + added.size());
+      for (size_t k = 0; k < old.size(); ++k) lines.emplace_back(old.Line(k));
+      MergePastRunLines(lines, added);
+      if (old.status() == RecordFile::Status::Missing || base == PastRunBase::Empty) {
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec);
+        if (ec) {
+          if (result.ok) result.error = ToCp932("cannot create folder " + path.parent_path().string() + ": " + ec.message());
+          result.ok = false;
+          break;
+        }
+      }
+      batch.push_back({path, PastRunFileBytes(lines)});
+      if (batch.size() >= kBatchFiles && !commit()) break;
     }
-    batch.push_back({path, PastRunFileBytes(lines)});
-    if (batch.size() >= kBatchFiles && !commit()) break;
+    if (!batch.empty()) commit();
+    if (horses)
+      for (const auto& entry : byHorse) horses->insert(entry.first);
+    byHorse.clear();
+    heldBytes = 0;
+  };
+
+  const int total = static_cast<int>(raceFileNames.size());
+  for (int d = 0; d < total && result.ok; ++d) {
+    for (PastRunNewLine& l : PastRunDayLines(programFolder, raceFileNames[static_cast<size_t>(d)], result)) {
+      if (onlyHorse && !onlyHorse(l.horseId)) continue;
+      heldBytes += l.line.size() + sizeof(std::string);
+      byHorse[l.horseId].push_back(std::move(l.line));
+      ++result.linesBuilt;
+    }
+    if (!result.ok) break;  // lines of the days before the failure are still written below
+    ++result.daysBuilt;
+    if (onDay) onDay(d + 1, total);
+    // Merged into the files as they stand, the lines give the same bytes however the days are
+    // split, so an import of many years writes what it holds whenever that grows large: its
+    // memory stays flat in the number of years. (A rebuild starts from nothing and holds all.)
+    if (base == PastRunBase::Files && heldBytes >= heldBytesLimit) {
+      writeHeld();
+      if (!result.ok) return result;
+    }
   }
-  if (!batch.empty()) commit();
-  if (horses)
-    for (const auto& entry : byHorse) horses->insert(entry.first);
+  // Written from nothing, a file missing the lines of a damaged or unread day would lose them:
+  // a rebuild then writes nothing.
+  if (base == PastRunBase::Empty && result.ok && !result.damaged.empty()) {
+    result.ok = false;
+    result.error = J("壊れた開催日データがあるため過去走データを再構築しませんでした。");
+  }
+  if (!result.ok && base == PastRunBase::Empty) return result;
+  writeHeld();
   return result;
 }
 
@@ -173,8 +192,9 @@ PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string>
 
 PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
                                      const std::function<void(int done, int total)>& onDay, PastRunBase base,
-                                     const std::function<bool(const std::string& horseId)>& onlyHorse) {
-  return Build(programFolder, std::move(raceFileNames), onDay, base, onlyHorse, nullptr);
+                                     const std::function<bool(const std::string& horseId)>& onlyHorse,
+                                     size_t heldBytesLimit) {
+  return Build(programFolder, std::move(raceFileNames), onDay, base, onlyHorse, nullptr, heldBytesLimit);
 }
 
 PastRunBuildResult RebuildPastRunFiles(const fs::path& programFolder,
@@ -183,7 +203,8 @@ PastRunBuildResult RebuildPastRunFiles(const fs::path& programFolder,
   std::vector<std::string> raceFileNames;
   for (const std::string& day : ListDays(folders.data)) raceFileNames.push_back(day + ".jvRA");
   std::set<std::string> built;
-  PastRunBuildResult result = Build(programFolder, std::move(raceFileNames), onDay, PastRunBase::Empty, {}, &built);
+  PastRunBuildResult result = Build(programFolder, std::move(raceFileNames), onDay, PastRunBase::Empty, {}, &built,
+                                     kPastRunHeldBytes);
   if (!result.ok) return result;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(folders.sei, ec), end; !ec && it != end; it.increment(ec)) {

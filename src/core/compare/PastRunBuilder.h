@@ -1,8 +1,9 @@
 #pragma once
 // The past-run builder: turns the final results (data kind "7") of the days an import touched
-// into the horses' past-run files. The lines of every horse are gathered across all days of the
-// build and each file is read, merged and written once (atomically); the result is byte for byte
-// that of merging the races one at a time in day, race and horse-number order.
+// into the horses' past-run files. The lines of every horse are gathered across the days of the
+// build and each file is read, merged and written once (atomically) for every kPastRunHeldBytes
+// of lines gathered; the result is byte for byte that of merging the races one at a time in day,
+// race and horse-number order.
 //
 // The builder has its own work area: the loaded race day is not touched.
 #include <functional>
@@ -53,13 +54,18 @@ enum class PastRunBase { Files, Empty };
 std::vector<PastRunNewLine> PastRunDayLines(const fs::path& programFolder, const std::string& raceFileName,
                                             PastRunBuildResult& result);
 
+// The most bytes of new lines an import's build holds before it merges them into the files.
+inline constexpr size_t kPastRunHeldBytes = size_t{64} << 20;
+
 // Builds the past-run files of the listed days (CP932 race-file names, built in ascending order
 // whatever the order given). onDay(done, total) is called after each day (the progress bar).
 // onlyHorse, when given, picks the horse IDs whose files are built (a repair rebuilds a few).
+// heldBytesLimit: the bytes of new lines held before they are merged into the files (base Files).
 PastRunBuildResult BuildPastRunFiles(const fs::path& programFolder, std::vector<std::string> raceFileNames,
                                      const std::function<void(int done, int total)>& onDay = {},
                                      PastRunBase base = PastRunBase::Files,
-                                     const std::function<bool(const std::string& horseId)>& onlyHorse = {});
+                                     const std::function<bool(const std::string& horseId)>& onlyHorse = {},
+                                     size_t heldBytesLimit = kPastRunHeldBytes);
 
 // Rebuilds every past-run file from all the day files of the program folder: each horse's file
 // is written once, with the bytes the imports that stored those days gave it (merging is

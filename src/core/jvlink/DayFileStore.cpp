@@ -221,14 +221,6 @@ StoreResult DayFileStore::Refresh(CachedFile& f) {
   return res;
 }
 
-StoreResult DayFileStore::Write(CachedFile& f) {
-  StoreResult res = Refresh(f);
-  if (res.outcome == StoreOutcome::Failed || f.pending.empty()) return res;
-  std::vector<FileWrite> one;
-  one.push_back({f.path, FileBytes(f)});
-  return Written(f, WriteFilesAtomic(one).front());
-}
-
 std::string DayFileStore::FileBytes(const CachedFile& f) {
   std::string bytes;
   bytes.reserve(f.lines.size() * (f.lineLength + 2));
@@ -436,9 +428,10 @@ StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, con
     if (loaded.outcome == StoreOutcome::Failed) return loaded;
     it = files_.emplace(cacheKey, std::move(f)).first;
     cachedBytes_ += Bytes(it->second);
-  } else if (StoreResult r = Refresh(it->second); r.outcome == StoreOutcome::Failed) {
-    return r;
   }
+  // A file already in the session is not looked at on disk again here: a change another writer
+  // made meanwhile is found when the file is written (Refresh before every write), and the
+  // session's records are then applied to the new content, which gives the same lines.
   CachedFile& f = it->second;
   f.lastUse = ++useCounter_;
   if (!f.exists && !rules.createMissing) return res;  // Skipped: this writer only updates files
@@ -457,7 +450,8 @@ StoreResult DayFileStore::Store(StoreWriter writer, std::string_view record, con
   return res;
 }
 
-// Writes and drops the least recently used files until the cache is down to half its limit.
+// Writes and drops the least recently used files until the cache is down to half its limit, all
+// in one batch (one flush of the disk for the lot).
 StoreResult DayFileStore::MakeRoom(const std::string& keep) {
   std::vector<std::pair<std::uint64_t, std::string>> order;
   for (const auto& [key, f] : files_)
@@ -465,13 +459,40 @@ StoreResult DayFileStore::MakeRoom(const std::string& keep) {
   std::sort(order.begin(), order.end());
   StoreResult res;
   res.outcome = StoreOutcome::Stored;
+  std::vector<FileWrite> writes;
+  std::vector<std::string> written, dropped;  // keys: files to write, files to drop unwritten
+  size_t left = cachedBytes_;
   for (const auto& [use, key] : order) {
-    if (cachedBytes_ <= cacheLimit_ / 2) break;
+    if (left <= cacheLimit_ / 2) break;
     CachedFile& f = files_.at(key);
-    StoreResult w = Write(f);
-    if (w.outcome == StoreOutcome::Failed) return w;
-    cachedBytes_ -= Bytes(f);
+    StoreResult r = Refresh(f);
+    if (r.outcome == StoreOutcome::Failed) return r;
+    left -= Bytes(f);
+    if (f.pending.empty()) {
+      dropped.push_back(key);
+      continue;
+    }
+    writes.push_back({f.path, FileBytes(f)});
+    written.push_back(key);
+  }
+  for (const std::string& key : dropped) {
+    cachedBytes_ -= Bytes(files_.at(key));
     files_.erase(key);
+  }
+  const std::vector<FileResult> results = WriteFilesAtomic(writes);
+  for (size_t i = 0; i < written.size(); ++i) {
+    CachedFile& f = files_.at(written[i]);
+    if (!results[i]) {
+      // Kept, with its records pending: a later write (or Flush) tries again.
+      if (res.outcome != StoreOutcome::Failed) {
+        res.outcome = StoreOutcome::Failed;
+        res.fileName = f.name;
+        res.message = ToCp932(results[i].error);
+      }
+      continue;
+    }
+    cachedBytes_ -= Bytes(f);
+    files_.erase(written[i]);
   }
   return res;
 }

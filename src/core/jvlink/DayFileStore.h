@@ -197,7 +197,6 @@ class DayFileStore {
   static FileSig Stat(const fs::path& path);
   StoreResult Load(CachedFile& f);
   StoreResult Refresh(CachedFile& f);
-  StoreResult Write(CachedFile& f);
   // The file's bytes as they are to be written (creating its folder); the bookkeeping after a write.
   static std::string FileBytes(const CachedFile& f);
   StoreResult Written(CachedFile& f, const FileResult& written);

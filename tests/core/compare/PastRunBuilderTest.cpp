@@ -188,9 +188,9 @@ TEST(PastRunBuilder, BatchBuildWritesTheSameBytesAsMergingOneRaceAtATime) {
   sameKey[100] = 'x';
   existing.push_back(sameKey);
 
-  TempDir batchDir, refDir;
+  TempDir batchDir, refDir, dayByDayDir;
   std::vector<std::string> days;
-  for (const TempDir* dir : {&batchDir, &refDir}) {
+  for (const TempDir* dir : {&batchDir, &refDir, &dayByDayDir}) {
     days = StoreRaces(dir->path(), races);
     const fs::path path = PastRunPath(dir->path(), "2005100003");
     fs::create_directories(path.parent_path());
@@ -206,6 +206,11 @@ TEST(PastRunBuilder, BatchBuildWritesTheSameBytesAsMergingOneRaceAtATime) {
   const auto batchFiles = SeiFiles(batchDir.path());
   EXPECT_EQ(batchFiles.size(), 23u);
   EXPECT_TRUE(batchFiles == SeiFiles(refDir.path()));
+  // Holding at most a byte of lines, the build writes what it holds after every day: the same files.
+  PastRunBuildResult dayByDay = BuildPastRunFiles(dayByDayDir.path(), days, {}, PastRunBase::Files, {}, 1);
+  ASSERT_TRUE(dayByDay.ok);
+  EXPECT_GT(dayByDay.filesWritten, batch.filesWritten);
+  EXPECT_TRUE(batchFiles == SeiFiles(dayByDayDir.path()));
 }
 
 TEST(PastRunBuilder, BuildsTheRealRaceWithItsElevenRunners) {

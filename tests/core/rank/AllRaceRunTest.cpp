@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "JVRecordBuilder.h"
+#include "ProgramRun.h"
 #include "RecordingPorts.h"
 #include "TempDir.h"
 #include "app/Settings.h"
@@ -26,12 +27,6 @@ using namespace kv;
 using namespace kv::test;
 
 namespace {
-
-std::string ReadAll(const fs::path& p) {
-  std::string s;
-  EXPECT_TRUE(ReadFile(p, s)) << p;
-  return s;
-}
 
 TEST(PredictionLine, FieldsWidthsAndBlanks) {
   auto ra = std::make_unique<TRaceAnalysis>();
@@ -390,6 +385,67 @@ TEST(AllRaceRunSimulated, LoadAndRunStopsWhereTheLoadOrTheCallerStops) {
   EXPECT_TRUE(fs::exists(yos));
   EXPECT_EQ(res.run.racesCompared, static_cast<int>(days.back().ra.size()));
   EXPECT_EQ(day->RaceAnalysis(res.load.raceSlots[0]).Compared, 1);
+}
+
+// A run over many days through one prediction batch: nothing reaches the disk before Write, each
+// day's load sees the lines of the days before it (the conformity marks come out as when every
+// day is written at once), Write gives the files and processed-days lists of day-by-day runs,
+// and a file whose bytes would not change is not written again.
+TEST(AllRaceRunSimulated, ManyDaysThroughOneBatchGiveWhatDayByDayRunsGive) {
+  // A world old enough for rankings; its last days are run.
+  constexpr int kWorldDays = 40, kDays = 5;
+  ScratchFolder byDay, batched;
+  std::vector<SimulatedDay> days = SimulatePastRuns(byDay.path(), 7, sim::Date{2023, 9, 1}, kWorldDays);
+  days.erase(days.begin(), days.end() - kDays);
+  fs::copy(byDay.path(), batched.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  Settings settingsA(byDay.path()), settingsB(batched.path());
+  ASSERT_TRUE(settingsA.Load());
+  ASSERT_TRUE(settingsB.Load());
+  RecordingUi ui;
+  auto dayA = std::make_unique<RaceDayModel>(), dayB = std::make_unique<RaceDayModel>();
+  const auto treeBefore = FileTree(batched.path());
+
+  PredictionBatch batch(batched.path());
+  std::vector<int> tickets;
+  int marks = 0;
+  for (const SimulatedDay& d : days) {
+    const std::string name = d.raceFileName.substr(0, 14);
+    ASSERT_TRUE(LoadAndRunAllRaces(*dayA, name, settingsA, ui).Recorded());
+    const LoadedDayRun b = LoadAndRunAllRaces(*dayB, name, settingsB, ui, {}, AllRaceRecord::Write, &batch);
+    ASSERT_TRUE(b.Analysed());
+    EXPECT_FALSE(b.run.writeFailed);
+    EXPECT_FALSE(b.run.predictionsWritten);
+    tickets.push_back(b.run.predictionTicket);
+    for (int r = 0; r < kMaxRaces; ++r)
+      for (int k = 0; k < kMaxRunners; ++k) {
+        ASSERT_EQ(dayB->RaceAnalysis(r).Conformed[k], dayA->RaceAnalysis(r).Conformed[k]) << name << " " << r;
+        ASSERT_EQ(dayB->RaceAnalysis(r).Betrayed[k], dayA->RaceAnalysis(r).Betrayed[k]) << name << " " << r;
+        marks += dayA->RaceAnalysis(r).Conformed[k] + dayA->RaceAnalysis(r).Betrayed[k];
+      }
+  }
+  EXPECT_GT(marks, 0) << "the world must give later days marks from earlier ones";
+  EXPECT_EQ(FileTree(batched.path()), treeBefore);  // nothing written yet
+
+  const PredictionBatch::WriteOutcome w = batch.Write();
+  EXPECT_TRUE(w.errors.empty());
+  EXPECT_GT(w.filesWritten, 0);
+  ASSERT_EQ(w.days.size(), days.size());
+  for (size_t t = 0; t < tickets.size(); ++t) {
+    EXPECT_EQ(tickets[t], static_cast<int>(t));
+    EXPECT_TRUE(w.days[t].written);
+    EXPECT_TRUE(w.days[t].recorded);
+  }
+  EXPECT_EQ(FileTree(batched.path()), FileTree(byDay.path()));
+
+  // The last day again: its lines are what the files hold, so nothing is written.
+  const LoadedDayRun again =
+      LoadAndRunAllRaces(*dayB, days.back().raceFileName.substr(0, 14), settingsB, ui, {}, AllRaceRecord::Write, &batch);
+  ASSERT_TRUE(again.Analysed());
+  const PredictionBatch::WriteOutcome none = batch.Write();
+  EXPECT_EQ(none.filesWritten, 0);
+  ASSERT_EQ(none.days.size(), 1u);
+  EXPECT_TRUE(none.days[0].written);
+  EXPECT_EQ(FileTree(batched.path()), FileTree(byDay.path()));
 }
 
 }  // namespace
