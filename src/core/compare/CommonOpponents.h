@@ -38,7 +38,8 @@ inline bool IsScored(const PastRunRace& la, int entryA, const PastRunRace& lb, i
 template <class Visit>
 void ForEachComparison(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB, DateWindow window,
                        Visit&& visit) {
-  std::vector<char> usableB(b.races.size());
+  thread_local std::vector<char> usableB;  // kept from pair to pair: no allocation per pair
+  usableB.resize(b.races.size());
   for (size_t k = 0; k < b.races.size(); ++k)
     usableB[k] = window.Contains(b.races[k].date) && b.races[k].finalPos >= 1;
   for (const PastRunPlace& p : b.Find(nameA))

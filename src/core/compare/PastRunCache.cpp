@@ -1,6 +1,7 @@
 #include "compare/PastRunCache.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text/Field.h"
 
@@ -13,17 +14,57 @@ PastRunPlaces PastRunIndex::Find(int name) const {
   return {places.data() + starts[g], places.data() + starts[g + 1]};
 }
 
+std::uint64_t PastRunCache::NameTable::Hash(std::string_view s) {
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ s.size();
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  }
+  std::uint64_t w = 0;
+  std::memcpy(&w, s.data() + i, s.size() - i);
+  h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 29);
+}
+
+size_t PastRunCache::NameTable::Slot(std::string_view name, std::uint64_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  for (size_t at = static_cast<size_t>(hash) & mask;; at = (at + 1) & mask)
+    if (slots_[at] < 0 || Name(slots_[at]) == name) return at;
+}
+
+int PastRunCache::NameTable::Find(std::string_view name) const {
+  if (slots_.empty()) return -1;
+  return slots_[Slot(name, Hash(name))];
+}
+
+int PastRunCache::NameTable::Add(std::string_view name) {
+  const size_t count = starts_.size() - 1;
+  if ((count + 1) * 2 > slots_.size()) {  // at most half full
+    std::vector<int> old = std::move(slots_);
+    slots_.assign(std::max<size_t>(1024, old.size() * 2), -1);
+    for (int id : old)
+      if (id >= 0) slots_[Slot(Name(id), Hash(Name(id)))] = id;
+  }
+  const size_t at = Slot(name, Hash(name));
+  if (slots_[at] >= 0) return slots_[at];
+  bytes_.append(name);
+  starts_.push_back(bytes_.size());
+  slots_[at] = static_cast<int>(count);
+  return slots_[at];
+}
+
 int PastRunCache::NameId(std::string_view name) const {
   if (IsBlank(name)) return kBlankName;
-  auto it = names_.find(name);
-  return it == names_.end() ? kUnknownName : it->second;
+  const int id = names_.Find(name);
+  return id < 0 ? kUnknownName : id;
 }
 
 int PastRunCache::Intern(std::string_view name) {
   if (IsBlank(name)) return kBlankName;
-  auto it = names_.find(name);
-  if (it == names_.end()) it = names_.emplace(std::string(name), static_cast<int>(names_.size())).first;
-  return it->second;
+  return names_.Add(name);
 }
 
 PastRunIndex PastRunCache::Parse(const RecordFile& file) {
@@ -52,8 +93,10 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file) {
       if (c.name != kBlankName) all.push_back({c.name, static_cast<int>(k), e});
     }
   }
-  // A stable sort by name keeps each name's places in file order.
-  std::stable_sort(all.begin(), all.end(), [](const Occurrence& a, const Occurrence& b) { return a.name < b.name; });
+  // By name, then file order (line, entry): every occurrence is distinct.
+  std::sort(all.begin(), all.end(), [](const Occurrence& a, const Occurrence& b) {
+    return a.name != b.name ? a.name < b.name : a.line != b.line ? a.line < b.line : a.entry < b.entry;
+  });
   index.places.reserve(all.size());
   for (size_t i = 0; i < all.size(); ++i) {
     if (i == 0 || all[i].name != all[i - 1].name) {

@@ -9,6 +9,7 @@
 //
 // The files must not change during the run; make a new cache for the next run.
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -99,17 +100,35 @@ class PastRunCache {
     RecordFile file;
     std::unique_ptr<PastRunIndex> index;  // null when there is no usable file
   };
-  // Names are looked up by their bytes, without making a string.
-  struct NameHash {
+  // Horse IDs are looked up by their bytes, without making a string.
+  struct IdHash {
     using is_transparent = void;
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  // The run's names: id n is the n-th name added. An open-addressed table over one buffer of the
+  // names' bytes: a lookup hashes the bytes in place and makes no string (a run looks up every
+  // field entry of every file it reads).
+  class NameTable {
+   public:
+    int Find(std::string_view name) const;  // -1 when absent
+    int Add(std::string_view name);         // the name's id, added when absent
+   private:
+    static std::uint64_t Hash(std::string_view s);
+    size_t Slot(std::string_view name, std::uint64_t hash) const;
+    std::string_view Name(int id) const {
+      return std::string_view(bytes_).substr(starts_[static_cast<size_t>(id)],
+                                             starts_[static_cast<size_t>(id) + 1] - starts_[static_cast<size_t>(id)]);
+    }
+    std::string bytes_;
+    std::vector<size_t> starts_{0};  // name n is bytes_[starts_[n], starts_[n + 1])
+    std::vector<int> slots_;         // ids; -1 empty; size a power of two
   };
   Entry& Read(std::string_view horseId);
   int Intern(std::string_view name);
 
   fs::path programFolder_;
-  std::unordered_map<std::string, Entry, NameHash, std::equal_to<>> files_;  // by horse ID
-  std::unordered_map<std::string, int, NameHash, std::equal_to<>> names_;
+  std::unordered_map<std::string, Entry, IdHash, std::equal_to<>> files_;  // by horse ID
+  NameTable names_;
 };
 
 }  // namespace kv
