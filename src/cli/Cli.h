@@ -36,6 +36,7 @@ struct CliContext {
   std::ostream& out;
   std::ostream& err;
   const CliCommand* command = nullptr;  // the row of the command being run
+  bool comJVLink = false;  // --jvlink com: import through the installed component
 };
 
 // Exit codes.

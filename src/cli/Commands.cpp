@@ -163,11 +163,13 @@ std::string CommandLine(const CliCommand& c) {
 
 std::string UsageText() {
   std::string text =
-      "usage: korvane2-cli [--home DIR] [--yes] COMMAND [ARGUMENTS]\n"
+      "usage: korvane2-cli [--home DIR] [--yes] [--jvlink replay|com] COMMAND [ARGUMENTS]\n"
       "       korvane2-cli COMMAND --help\n"
       "\n"
-      "  --home DIR  program folder (default: the folder of the executable)\n"
-      "  --yes       answer Yes to every question\n"
+      "  --home DIR      program folder (default: the folder of the executable)\n"
+      "  --yes           answer Yes to every question\n"
+      "  --jvlink com    import through the JV-Link component installed on Windows (COM);\n"
+      "                  the default, replay, serves the feed folder of the settings\n"
       "\n"
       "DAY is a date as yyyymmdd or a day name as yyyy年mm月dd日; N is the position of a race in the day's\n"
       "race list, from 1.\n"

@@ -1,6 +1,7 @@
 // korvane2-cli import: the accumulated-data import of the "ＪＶデータ取込" dialog on a terminal,
 // run by the same controller over this platform's JV-Link: the feed folder of the settings
-// ([JvReplay] FeedDir), or the one given with --feed for this run.
+// ([JvReplay] FeedDir), or the one given with --feed for this run; with --jvlink com, the
+// component installed on Windows.
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "Cli.h"
 #include "TerminalPorts.h"
 #include "workbench/AccumulatedImport.h"
+#include "jvlink/ComJVLink.h"
 #include "jvlink/ReplayJVLink.h"
 #include "jvlink/StartupChecks.h"
 #include "text/Cp932.h"
@@ -102,14 +104,21 @@ int CmdImport(CliContext& ctx) {
   }
 
   std::unique_ptr<JVLink> jv;
-  if (!feed.empty()) {
+  if (ctx.comJVLink) {
+    if (!feed.empty()) return ImportUsage(ctx, "--feed serves a feed folder; the COM JV-Link has its own data");
+    jv = MakeComJVLink();
+    if (!jv) {
+      ctx.err << "import: the COM JV-Link exists only on Windows\n";
+      return kExitFailed;
+    }
+  } else if (!feed.empty()) {
     fs::path p(feed);
     if (!p.is_absolute()) p = fs::absolute(p);
     if (std::error_code ec; !fs::is_directory(p, ec)) {
       ctx.err << "import: the feed folder " << p.string() << " does not exist\n";
       return kExitFailed;
     }
-    jv = std::make_unique<ReplayJVLink>(p.string(), ctx.clock);
+    jv = std::make_unique<ReplayJVLink>(PathToUtf8(p), ctx.clock);
   } else {
     if (const std::string missing = MissingFeedFolderMessage(ctx.program.settings); !missing.empty()) {
       ctx.err << "import: " << ToUtf8(missing) << '\n';

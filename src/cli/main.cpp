@@ -1,4 +1,4 @@
-// korvane2-cli [--home DIR] [--yes] COMMAND [ARGUMENTS]; korvane2-cli COMMAND --help.
+// korvane2-cli [--home DIR] [--yes] [--jvlink replay|com] COMMAND [ARGUMENTS]; korvane2-cli COMMAND --help.
 #include <iostream>
 #include <optional>
 #include <string>
@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
 
   std::optional<fs::path> home;
   bool assumeYes = false;
+  bool comJVLink = false;
   std::string command;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
@@ -37,6 +38,19 @@ int main(int argc, char** argv) {
       home = fs::path(argv[++i]);
     } else if (a.starts_with("--home=")) {
       home = fs::path(a.substr(7));
+    } else if (a == "--jvlink" || a.starts_with("--jvlink=")) {
+      std::string kind;
+      if (a == "--jvlink") {
+        if (i + 1 >= argc) return Usage(std::cerr, kExitUsage);
+        kind = argv[++i];
+      } else {
+        kind = a.substr(9);
+      }
+      if (kind != "replay" && kind != "com") {
+        std::cerr << "unknown JV-Link: " << kind << " (replay or com)\n";
+        return Usage(std::cerr, kExitUsage);
+      }
+      comJVLink = kind == "com";
     } else if (a == "--yes") {
       assumeYes = true;
     } else if (a == "-h" || a == "--help") {
@@ -81,5 +95,6 @@ int main(int argc, char** argv) {
   TerminalUi ui(std::cerr, assumeYes);
   TerminalDesktop desktop;
   CliContext ctx{program, clock, ui, desktop, std::move(args), std::cout, std::cerr, cmd};
+  ctx.comJVLink = comJVLink;
   return cmd->run(ctx);
 }
