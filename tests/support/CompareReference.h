@@ -7,10 +7,8 @@
 // text each time — the straightforward algorithm, without caches or indexes.
 // ReferenceBuildOneAtATime merges every built line into its horse's file on its own (load,
 // replace or append, sort, write), one race after the other.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -31,19 +29,16 @@ inline void PrintTo(const PairCounters& c, std::ostream* os) {
 
 namespace kv::test {
 
-// A past-run file read one 826-byte record per access, by seeking (pread), as the plain
-// algorithm does. Missing file: size() 0.
+// A past-run file read one 826-byte record per access, by seeking, as the plain algorithm
+// does. Missing file: size() 0.
 class SeekingPastRunFile {
  public:
-  explicit SeekingPastRunFile(const fs::path& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ >= 0) {
-      off_t end = ::lseek(fd_, 0, SEEK_END);
+  explicit SeekingPastRunFile(const fs::path& path) : in_(path, std::ios::binary) {
+    if (in_) {
+      in_.seekg(0, std::ios::end);
+      const std::streamoff end = in_.tellg();
       count_ = end > 0 ? static_cast<size_t>(end) / kRecLenPastRun : 0;
     }
-  }
-  ~SeekingPastRunFile() {
-    if (fd_ >= 0) ::close(fd_);
   }
   SeekingPastRunFile(const SeekingPastRunFile&) = delete;
   SeekingPastRunFile& operator=(const SeekingPastRunFile&) = delete;
@@ -51,14 +46,17 @@ class SeekingPastRunFile {
   size_t size() const { return count_; }
   std::string Line(size_t k) const {
     std::string rec(kRecLenPastRun, ' ');
-    ssize_t n = ::pread(fd_, rec.data(), rec.size(), static_cast<off_t>(k * kRecLenPastRun));
+    in_.clear();
+    in_.seekg(static_cast<std::streamoff>(k * kRecLenPastRun));
+    in_.read(rec.data(), static_cast<std::streamsize>(rec.size()));
+    const std::streamsize n = in_.gcount();
     rec.resize(n > 0 ? static_cast<size_t>(n) : 0);
     rec.resize(kLineLenPastRun, ' ');
     return rec;
   }
 
  private:
-  int fd_ = -1;
+  mutable std::ifstream in_;
   size_t count_ = 0;
 };
 

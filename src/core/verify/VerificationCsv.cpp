@@ -19,7 +19,7 @@ std::string VerificationCsvText(const TextGrid& table) {
 }
 
 fs::path VerificationCsvProposal(const fs::path& progDir, std::string_view dayName) {
-  return CsvFolder(progDir) / (ToUtf8(dayName) + ".csv");
+  return CsvFolder(progDir) / PathFromCp932(std::string(dayName) + ".csv");
 }
 
 FileResult WriteVerificationCsv(const TextGrid& table, const fs::path& target) {

@@ -128,7 +128,7 @@ DemoSetUp SetUpDemo(Settings& settings, UiPort& ui, const Clock& clock, JVLink& 
     DemoFeedRequest request;
     request.feed = feed;
     const std::string ts = ToUtf8(settings.ReadText(kTimeseriesSection, kTimeseriesKey, ""));
-    request.timeseries = ts.empty() ? settings.ProgDir() / kDemoTimeseriesFolder : fs::path(ts);
+    request.timeseries = ts.empty() ? settings.ProgDir() / kDemoTimeseriesFolder : PathFromUtf8(ts);
     request.today = clock.Now();
     const DateTime& t = request.today;
     ui.ProgressShow(J("デモ用のJVデータを作成しています．．．"));

@@ -17,7 +17,7 @@ namespace {
 // The time-series folder of the settings (Dir/jikeiretu, the program folder by default); a
 // relative folder counts from the program folder.
 fs::path TimeSeriesFolder(const Settings& settings, const fs::path& progDir) {
-  fs::path folder(ToUtf8(settings.GetText("Dir", "jikeiretu")));
+  fs::path folder = PathFromCp932(settings.GetText("Dir", "jikeiretu"));
   if (folder.empty()) return progDir;
   return folder.is_relative() ? progDir / folder : folder;
 }

@@ -190,8 +190,8 @@ bool Workbench::ApplyOddsCeiling(std::string_view fieldText) {
 std::string Workbench::FolderPickerStart(std::string_view key) const {
   const std::string stored = ToUtf8(settings_.GetText("Dir", key));
   std::error_code ec;
-  if (!stored.empty() && fs::is_directory(fs::path(stored), ec)) return stored;
-  return progDir_.string();
+  if (!stored.empty() && fs::is_directory(PathFromUtf8(stored), ec)) return stored;
+  return PathToUtf8(progDir_);
 }
 
 void Workbench::SetFolder(std::string_view key, const std::string& utf8Path) {

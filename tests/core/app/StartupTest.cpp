@@ -82,8 +82,8 @@ TEST(DayList, RaceFilesNewestFirst) {
   fs::create_directory(dir / "DATA");
   for (const char* name : {"2024年01月06日.jvRA", "2023年12月28日.jvRA", "2024年01月07日.jvRA",
                            "2024年01月08日.JVRA", "2024年01月09日.jvHR", "2024年01月06日東京.jvSEr"})
-    Touch(dir / "DATA" / name);
-  fs::create_directory(dir / "DATA" / "2099年01月01日.jvRA");  // a folder is no race file
+    Touch(dir / "DATA" / PathFromUtf8(name));
+  fs::create_directory(dir / "DATA" / PathFromUtf8("2099年01月01日.jvRA"));  // a folder is no race file
   std::vector<std::string> days = ListDays(dir / "DATA");
   std::vector<std::string> want = {J("2024年01月08日"), J("2024年01月07日"), J("2024年01月06日"),
                                    J("2023年12月28日")};

@@ -81,8 +81,8 @@ class StoreTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
 
-  fs::path Data(const std::string& utf8Name) const { return dir / "DATA" / utf8Name; }
-  fs::path Chg(const std::string& utf8Name) const { return dir / "CHG" / utf8Name; }
+  fs::path Data(const std::string& utf8Name) const { return dir / "DATA" / PathFromUtf8(utf8Name); }
+  fs::path Chg(const std::string& utf8Name) const { return dir / "CHG" / PathFromUtf8(utf8Name); }
   void Put(const fs::path& p, const std::vector<std::string>& lines) {
     std::string bytes;
     for (const auto& l : lines) bytes += l + "\r\n";
@@ -124,10 +124,10 @@ TEST(DayFileNaming, NamesFollowDateVenueAndType) {
 TEST_F(StoreTest, DayFolderIsFoundWithoutRegardToCase) {
   fs::remove_all(dir / "DATA");
   fs::create_directories(dir / "Data");
-  EXPECT_EQ(StoreFilePath(dir, Rec{}.Line()), dir / "Data" / raFile);
-  EXPECT_EQ(StoreFilePath(dir, Rec{.type = "TC"}.Line()), dir / "CHG" / "2011年04月30日.TC");
+  EXPECT_EQ(StoreFilePath(dir, Rec{}.Line()), dir / "Data" / PathFromUtf8(raFile));
+  EXPECT_EQ(StoreFilePath(dir, Rec{.type = "TC"}.Line()), Chg("2011年04月30日.TC"));
   ASSERT_TRUE(StoreOne(StoreWriter::Import, Rec{}.Record()).stored());
-  EXPECT_TRUE(fs::exists(dir / "Data" / raFile));
+  EXPECT_TRUE(fs::exists(dir / "Data" / PathFromUtf8(raFile)));
   EXPECT_FALSE(fs::exists(dir / "DATA"));
 }
 

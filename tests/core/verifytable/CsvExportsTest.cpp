@@ -139,7 +139,7 @@ TEST(VerificationCsv, LinesAndFile) {
 
   test::TempDir home;
   const fs::path proposal = VerificationCsvProposal(home.path(), J("2011年04月30日"));
-  EXPECT_EQ(proposal, home.path() / "CSV" / "2011年04月30日.csv");
+  EXPECT_EQ(proposal, home.path() / "CSV" / PathFromUtf8("2011年04月30日.csv"));
   ASSERT_TRUE(WriteVerificationCsv(t, proposal));
   EXPECT_EQ(ReadAll(proposal), expected);
 }

@@ -162,7 +162,7 @@ TEST(Startup, DayListIsNewestFirstAndJVLinkIsInitialisedOnceWhenShown) {
   test::TempDir dir;
   fs::create_directories(dir / "Data");
   for (const char* day : {"2024年05月25日", "2024年05月26日", "2023年12月28日"})
-    ASSERT_TRUE(WriteFileAtomic(dir / "Data" / (std::string(day) + ".jvRA"), ""));
+    ASSERT_TRUE(WriteFileAtomic(dir / "Data" / PathFromUtf8(std::string(day) + ".jvRA"), ""));
   test::RecordingUi ui;
   test::SetClock clock;
   test::ScriptedJVLink jv;
