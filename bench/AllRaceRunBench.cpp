@@ -24,6 +24,7 @@
 #include "model/RaceDayModel.h"
 // after RecordFile.h (through PastRunFile.h), which it uses
 #include "SimulatedPastRuns.h"
+#include "ReadEveryFile.h"
 #include "SilentUi.h"
 
 using namespace kv;
@@ -165,10 +166,7 @@ void BM_UnprocessedDaysFloor(benchmark::State& state) {
     state.PauseTiming();
     RemovePredictions(prog);
     state.ResumeTiming();
-    bytes = 0;
-    std::string in;
-    for (const fs::path& p : reads)
-      if (ReadFile(p, in)) bytes += in.size();
+    bytes = ReadEveryFile(reads);
     for (const auto& [path, out] : predictions)
       std::ofstream(path, std::ios::binary).write(out.data(), static_cast<std::streamsize>(out.size()));
   }

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "ImportedFeed.h"
+#include "ReadEveryFile.h"
 #include "compare/AllRaceRun.h"
 #include "compare/PastRunFile.h"
 #include "compare/PredictionFile.h"
@@ -106,15 +107,7 @@ void BM_LoadFullDay(benchmark::State& state) {
 // The floor: the same files read whole, nothing checked or parsed.
 void BM_ReadSameFiles(benchmark::State& state) {
   World& w = TheWorld();
-  std::string bytes;
-  for (auto _ : state) {
-    size_t total = 0;
-    for (const fs::path& p : w.files) {
-      ReadFile(p, bytes);
-      total += bytes.size();
-    }
-    benchmark::DoNotOptimize(total);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(ReadEveryFile(w.files));
   Counters(state);
 }
 

@@ -10,6 +10,7 @@
 
 #include "JVRecordBuilder.h"
 #include "RecordingPorts.h"
+#include "SilentUi.h"
 #include "TempDir.h"
 #include "app/Files.h"
 #include "jvlink/DayFileStore.h"
@@ -25,22 +26,6 @@ constexpr const char* kDate = "20240526";
 constexpr int kRaces = 24;  // two venues of twelve races
 constexpr int kRunners = 18;
 
-class QuietUi : public UiPort {
- public:
-  void Info(const std::string&) override {}
-  void Warning(const std::string&) override {}
-  void Plain(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return true; }
-  void Beep() override {}
-  void Status(const std::string&) override {}
-  void ProgressShow(const std::string&) override {}
-  void ProgressDetail(const std::string&) override {}
-  void ProgressBar(int, int) override {}
-  void ProgressHide() override {}
-  void BusyCursor(bool) override {}
-  void ProcessMessages() override {}
-};
-
 std::string Venue(int i) { return i < 12 ? "05" : "08"; }
 int RaceNo(int i) { return i % 12 + 1; }
 std::string Key(int i) { return std::string(kDate) + Venue(i) + "0103" + Fmt("%02d", RaceNo(i)); }
@@ -49,7 +34,7 @@ std::string Key(int i) { return std::string(kDate) + Venue(i) + "0103" + Fmt("%0
 // feed, published at 09:30.
 struct LiveDayWorld {
   test::TempDir dir;
-  QuietUi ui;
+  test::SilentUi ui;
   test::SetClock clock{DateTime{2024, 5, 26, 10, 0, 0, 0}};
   std::unique_ptr<ReplayJVLink> jv;
   test::RecordingDesktop desktop;

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "ImportedFeed.h"
+#include "ReadEveryFile.h"
 #include "SqliteExport.h"
 #include "compare/AllRaceRun.h"
 #include "model/RaceDayModel.h"
@@ -93,15 +94,7 @@ void BM_ExportSqlite(benchmark::State& state) {
 // The floor: every stored file read whole, nothing checked, decoded or written.
 void BM_ReadStoreFiles(benchmark::State& state) {
   World& w = TheWorld();
-  std::string bytes;
-  for (auto _ : state) {
-    size_t total = 0;
-    for (const fs::path& p : w.files) {
-      ReadFile(p, bytes);
-      total += bytes.size();
-    }
-    benchmark::DoNotOptimize(total);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(ReadEveryFile(w.files));
   Counters(state);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// What every fuzz target shares: a scratch program folder per process, a quiet UiPort and a way
+// What every fuzz target shares: a scratch program folder per process, the silent UiPort and a way
 // to cut one input into several files.
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "SilentUi.h"
 #include "app/Ports.h"
 
 namespace kv::fuzz {
@@ -64,23 +65,6 @@ inline std::vector<std::string_view> SplitParts(std::string_view data, size_t co
   parts.resize(count);
   return parts;
 }
-
-// Says nothing and answers No: the targets look at what the core does, not at what it shows.
-class QuietUi : public UiPort {
- public:
-  void Info(const std::string&) override {}
-  void Warning(const std::string&) override {}
-  void Plain(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return false; }
-  void Beep() override {}
-  void Status(const std::string&) override {}
-  void ProgressShow(const std::string&) override {}
-  void ProgressDetail(const std::string&) override {}
-  void ProgressBar(int, int) override {}
-  void ProgressHide() override {}
-  void BusyCursor(bool) override {}
-  void ProcessMessages() override {}
-};
 
 class FixedClock : public Clock {
  public:

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   const fs::path out = fs::absolute(argv[1]);
   const fs::path prog = out / "world";
   fs::remove_all(out);
-  fuzz::QuietUi ui;
+  test::SilentUi ui(false);  // answers No: the targets look at what the core does
   fuzz::FixedClock clock;  // 2024-04-27 08:00, a Saturday
   if (!PrepareDemoFolder(prog, ui)) return 1;
   Settings settings(prog);

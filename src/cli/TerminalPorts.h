@@ -34,14 +34,9 @@ class TerminalUi : public UiPort {
 
 // The terminal's port without the progress lines (the per-runner and per-pair lines of a load
 // and a comparison): messages and questions go on to ui.
-class QuietUi : public ForwardingUi {
+class QuietUi : public NoProgressUi {
  public:
-  using ForwardingUi::ForwardingUi;
-  void ProgressShow(const std::string&) override {}
-  void ProgressDetail(const std::string&) override {}
-  void ProgressBar(int, int) override {}
-  void ProgressHide() override {}
-  void BusyCursor(bool) override {}
+  using NoProgressUi::NoProgressUi;
   void ProcessMessages() override {}
 };
 

@@ -139,6 +139,16 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// A fresh hidden name beside path: ".<name><kind><process id>_<counter>", the shape
+// RemoveStaleTempFiles recognises.
+fs::path TempName(const fs::path& path, const char* kind) {
+  static std::atomic<unsigned> counter{0};
+  fs::path dir = path.parent_path();
+  if (dir.empty()) dir = ".";
+  return dir / PathFromUtf8("." + PathToUtf8(path.filename()) + kind + std::to_string(ProcessId()) + "_" +
+                            std::to_string(counter++));
+}
+
 // Puts the finished temporary file in path's place and flushes the folder; on failure the
 // temporary file is removed and path is left as it was.
 FileResult RenameIntoPlace(const fs::path& tmp, const fs::path& path) {
@@ -154,13 +164,7 @@ FileResult RenameIntoPlace(const fs::path& tmp, const fs::path& path) {
 
 }  // namespace
 
-fs::path TempFileBeside(const fs::path& path) {
-  static std::atomic<unsigned> counter{0};
-  fs::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  return dir / PathFromUtf8("." + PathToUtf8(path.filename()) + ".tmp" + std::to_string(ProcessId()) + "_" +
-                            std::to_string(counter++));
-}
+fs::path TempFileBeside(const fs::path& path) { return TempName(path, ".tmp"); }
 
 FileResult ReplaceFileAtomic(const fs::path& temp, const fs::path& target) {
   const int fd = OpenForWrite(temp, true);
@@ -193,13 +197,7 @@ FileResult WriteFileAtomic(const fs::path& path, std::string_view bytes) {
 
 namespace {
 
-fs::path TempPathFor(const fs::path& path) {
-  static std::atomic<unsigned> counter{0};
-  fs::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  return dir / PathFromUtf8("." + PathToUtf8(path.filename()) + ".btmp" + std::to_string(ProcessId()) + "_" +
-                            std::to_string(counter++));
-}
+fs::path TempPathFor(const fs::path& path) { return TempName(path, ".btmp"); }
 
 }  // namespace
 

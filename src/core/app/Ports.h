@@ -49,6 +49,18 @@ class ForwardingUi : public UiPort {
   UiPort& inner_;
 };
 
+// Passes messages and questions on, but not the progress window or the busy cursor: for work
+// that runs inside a longer task showing progress of its own.
+class NoProgressUi : public ForwardingUi {
+ public:
+  using ForwardingUi::ForwardingUi;
+  void ProgressShow(const std::string&) override {}
+  void ProgressDetail(const std::string&) override {}
+  void ProgressBar(int, int) override {}
+  void ProgressHide() override {}
+  void BusyCursor(bool) override {}
+};
+
 // Local date and time, settable by tests and the demo.
 struct DateTime {
   int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0, msec = 0;

@@ -23,15 +23,10 @@ namespace {
 
 // The per-race progress of the loads and the comparisons stays out of sight: the backtest has its
 // own, per day. Messages and questions still reach the user.
-class DayQuietUi : public ForwardingUi {
+class DayQuietUi : public NoProgressUi {
  public:
-  using ForwardingUi::ForwardingUi;
+  using NoProgressUi::NoProgressUi;
   void Status(const std::string&) override {}
-  void ProgressShow(const std::string&) override {}
-  void ProgressDetail(const std::string&) override {}
-  void ProgressBar(int, int) override {}
-  void ProgressHide() override {}
-  void BusyCursor(bool) override {}
 };
 
 bool HasPayout(const RaceDayModel& day, int slot) { return !IsBlank(day.Payout(slot)); }
