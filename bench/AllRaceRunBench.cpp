@@ -1,5 +1,6 @@
 // The all-race run of one simulated race day (every pair of every race compared, ranked and the
-// prediction files written) against merely reading the past-run files of the day's runners, and
+// prediction files written) against merely reading the files it reads (the runners' past-run and
+// prediction files), and
 // the run over every simulated day as the unprocessed-days "Start" makes it (each day loaded by
 // the day loader, then compared, ranked and written).
 //
@@ -94,7 +95,27 @@ void BM_AllRaceRunWithoutWriting(benchmark::State& state) {
   LoadedSettings(w.folder.path(), false);
 }
 
-// The floor: reading (framing checked) every past-run file of the day's runners once.
+// The floor of the whole run: reading every file it reads, plainly — each runner's past-run file
+// and prediction file (the run merges its lines into the latter; the prediction files are made
+// by one run first when they are not there yet).
+void BM_ReadRunFiles(benchmark::State& state) {
+  World& w = TheWorld();
+  std::vector<fs::path> files;
+  for (const std::string& id : w.ids) {
+    files.push_back(PastRunPath(w.folder.path(), id));
+    files.push_back(PredictionPath(w.folder.path(), id));
+  }
+  if (!fs::exists(files.back())) {
+    SilentUi ui;
+    RunAllRaces(*w.model, LoadedSettings(w.folder.path(), false), ui);
+  }
+  size_t bytes = 0;
+  for (auto _ : state) bytes = ReadEveryFile(files);
+  state.counters["files"] = static_cast<double>(files.size());
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+// Reading (framing checked) every past-run file of the day's runners once.
 void BM_ReadPastRunFiles(benchmark::State& state) {
   World& w = TheWorld();
   for (auto _ : state) {
@@ -178,6 +199,7 @@ void BM_UnprocessedDaysFloor(benchmark::State& state) {
 
 BENCHMARK(BM_AllRaceRun)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AllRaceRunWithoutWriting)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRunFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPastRunFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnprocessedDaysRun)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_UnprocessedDaysFloor)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -39,7 +39,7 @@ namespace {
 
 sim::Date LastDay() {
   const char* env = std::getenv("KORVANE_BENCH_LOAD_MONTHS");
-  const int months = env ? std::clamp(std::atoi(env), 3, 60) : 12;
+  const int months = env ? std::clamp(std::atoi(env), 3, 120) : 12;
   return sim::Date{2022, 12, 31}.Plus(months * 30);
 }
 

@@ -37,7 +37,7 @@ for d in 20241228 20250105 20260110 20260607 20261129; do
 done
 # Every stored file but the ones that hold the time of the run.
 mkdir -p "$work/tree"
-(cd "$prog" && find . -type f ! -name ErrorLog.txt ! -name '*.lock' | LC_ALL=C sort) >"$work/out/files.txt"
+(cd "$prog" && find . -type f ! -name ErrorLog.txt ! -name '*.lock' ! -name .tempsweep | LC_ALL=C sort) >"$work/out/files.txt"
 (cd "$prog" && tar cf - -T "$work/out/files.txt" --mtime=@0 --owner=0 --group=0 --numeric-owner) | (cd "$work/tree" && tar xf -)
 
 if ((save)); then

@@ -184,6 +184,7 @@ done
 W1=$(date +%s)
 for side in linux windows; do
   if [ -f "$RUN/$side/prog/ErrorLog.txt" ]; then masked $side "$RUN/$side/prog/ErrorLog.txt"; fi
+  rm -f "$RUN/$side/prog/SEI/.tempsweep"  # the day of the last temporary-file search: a date
 done
 if diff -r "$RUN/linux" "$RUN/windows" >"$RUN/diff.txt"; then
   say "end-to-end: $(find "$RUN/linux/prog" -type f | wc -l) files of the program folder, the vote file ($voted) and every command's output identical; wine run $((W1 - W0)) s"

@@ -181,8 +181,11 @@ TEST(CommandLine, EachCommandRunsOnASmallWorld) {
   // rebuild: the same past-run files the import wrote.
   const fs::path sei = cli.prog / "SEI";
   const std::map<std::string, std::string> imported = FileTree(sei);
+  const auto pastRunFiles = std::count_if(imported.begin(), imported.end(), [](const auto& f) {
+    return f.first.ends_with(".kak");
+  });
   ASSERT_EQ(cli.Run("rebuild"), 0) << cli.Err();
-  EXPECT_NE(cli.Out().find("files written\t" + std::to_string(imported.size()) + "\n"), std::string::npos)
+  EXPECT_NE(cli.Out().find("files written\t" + std::to_string(pastRunFiles) + "\n"), std::string::npos)
       << cli.Out();
   EXPECT_TRUE(FileTree(sei) == imported);
   {  // another command writing the folder: rebuild stops and says so

@@ -52,6 +52,18 @@ int OpenForWrite(const fs::path& p, bool append) {
 int WriteSome(int fd, const char* p, size_t n) {
   return ::_write(fd, p, static_cast<unsigned>(std::min<size_t>(n, 1u << 30)));
 }
+int OpenForRead(const fs::path& p) { return ::_wopen(p.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
+int ReadSome(int fd, char* p, size_t n) { return ::_read(fd, p, static_cast<unsigned>(std::min<size_t>(n, 1u << 30))); }
+// The size of an open file; -1 for a folder (errno EISDIR) or when it cannot be told.
+long long OpenFileSize(int fd) {
+  struct _stat64 st {};
+  if (::_fstat64(fd, &st) != 0) return -1;
+  if (st.st_mode & _S_IFDIR) {
+    errno = EISDIR;
+    return -1;
+  }
+  return static_cast<long long>(st.st_size);
+}
 bool FlushFile(int fd) { return ::_commit(fd) == 0; }
 bool CloseFile(int fd) { return ::_close(fd) == 0; }
 void RemoveFile(const fs::path& p) { ::_wunlink(p.c_str()); }
@@ -83,6 +95,18 @@ int OpenForWrite(const fs::path& p, bool append) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0644);
 }
 int WriteSome(int fd, const char* p, size_t n) { return static_cast<int>(::write(fd, p, std::min<size_t>(n, 1u << 30))); }
+int OpenForRead(const fs::path& p) { return ::open(p.c_str(), O_RDONLY | O_CLOEXEC); }
+int ReadSome(int fd, char* p, size_t n) { return static_cast<int>(::read(fd, p, std::min<size_t>(n, 1u << 30))); }
+// The size of an open file; -1 for a folder (errno EISDIR) or when it cannot be told.
+long long OpenFileSize(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return -1;
+  if (S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return -1;
+  }
+  return static_cast<long long>(st.st_size);
+}
 bool FlushFile(int fd) { return ::fsync(fd) == 0; }
 bool CloseFile(int fd) { return ::close(fd) == 0; }
 void RemoveFile(const fs::path& p) { ::unlink(p.c_str()); }
@@ -245,21 +269,34 @@ std::vector<FileResult> WriteFilesAtomic(const std::vector<FileWrite>& writes) {
 }
 
 FileResult ReadFile(const fs::path& path, std::string& out) {
+  // One open, one size query and the reads: no look-up of the path before it (a run reads
+  // hundreds of files, and each look-up walks the path again).
   out.clear();
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) {
-    errno = EISDIR;  // an ifstream opens a folder and then reports a nonsense size
-    return FileResult::Fail(Why(path, "cannot read"));
+  const int fd = OpenForRead(path);
+  if (fd < 0) return FileResult::Fail(Why(path, "cannot open"));
+  const long long size = OpenFileSize(fd);
+  FileResult r;
+  if (size < 0) {
+    r = FileResult::Fail(Why(path, "cannot read"));
+  } else {
+    out.resize(static_cast<size_t>(size));
+    size_t got = 0;
+    while (got < out.size()) {
+      const int n = ReadSome(fd, out.data() + got, out.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        r = FileResult::Fail(Why(path, "cannot read"));
+        break;
+      }
+      if (n == 0) break;  // the file got shorter since its size was taken
+      got += static_cast<size_t>(n);
+    }
+    out.resize(r ? got : 0);
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return FileResult::Fail(Why(path, "cannot open"));
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size < 0) return FileResult::Fail(Why(path, "cannot read"));
-  in.seekg(0, std::ios::beg);
-  out.resize(static_cast<size_t>(size));
-  if (size > 0 && !in.read(out.data(), size)) return FileResult::Fail(Why(path, "cannot read"));
-  return {};
+  const int saved = errno;
+  CloseFile(fd);
+  errno = saved;
+  return r;
 }
 
 FileResult AppendFile(const fs::path& path, std::string_view bytes) {

@@ -23,10 +23,15 @@ namespace {
 class RaceProgressUi : public ForwardingUi {
  public:
   RaceProgressUi(UiPort& ui, std::string race) : ForwardingUi(ui), race_(std::move(race)) {}
-  void ProgressDetail(const std::string& t) override { inner_.ProgressDetail(race_ + "\n" + t); }
+  void ProgressDetail(const std::string& t) override {
+    text_.assign(race_);  // reuses its storage: called for every pair
+    text_ += '\n';
+    text_ += t;
+    inner_.ProgressDetail(text_);
+  }
 
  private:
-  std::string race_;
+  std::string race_, text_;
 };
 
 template <typename T, size_t N>

@@ -31,29 +31,33 @@ std::uint64_t PastRunCache::NameTable::Hash(std::string_view s) {
 
 size_t PastRunCache::NameTable::Slot(std::string_view name, std::uint64_t hash) const {
   const size_t mask = slots_.size() - 1;
-  for (size_t at = static_cast<size_t>(hash) & mask;; at = (at + 1) & mask)
-    if (slots_[at] < 0 || Name(slots_[at]) == name) return at;
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  for (size_t at = static_cast<size_t>(hash) & mask;; at = (at + 1) & mask) {
+    const SlotEntry& e = slots_[at];
+    if (e.id < 0 || (e.tag == tag && Name(e.id) == name)) return at;
+  }
 }
 
 int PastRunCache::NameTable::Find(std::string_view name) const {
   if (slots_.empty()) return -1;
-  return slots_[Slot(name, Hash(name))];
+  return slots_[Slot(name, Hash(name))].id;
 }
 
 int PastRunCache::NameTable::Add(std::string_view name) {
   const size_t count = starts_.size() - 1;
   if ((count + 1) * 2 > slots_.size()) {  // at most half full
-    std::vector<int> old = std::move(slots_);
-    slots_.assign(std::max<size_t>(1024, old.size() * 2), -1);
-    for (int id : old)
-      if (id >= 0) slots_[Slot(Name(id), Hash(Name(id)))] = id;
+    std::vector<SlotEntry> old = std::move(slots_);
+    slots_.assign(std::max<size_t>(1024, old.size() * 2), SlotEntry{});
+    for (const SlotEntry& e : old)
+      if (e.id >= 0) slots_[Slot(Name(e.id), Hash(Name(e.id)))] = e;
   }
-  const size_t at = Slot(name, Hash(name));
-  if (slots_[at] >= 0) return slots_[at];
+  const std::uint64_t hash = Hash(name);
+  const size_t at = Slot(name, hash);
+  if (slots_[at].id >= 0) return slots_[at].id;
   bytes_.append(name);
   starts_.push_back(bytes_.size());
-  slots_[at] = static_cast<int>(count);
-  return slots_[at];
+  slots_[at] = {static_cast<std::uint32_t>(hash >> 32), static_cast<int>(count)};
+  return slots_[at].id;
 }
 
 int PastRunCache::NameId(std::string_view name) const {
@@ -70,12 +74,12 @@ int PastRunCache::Intern(std::string_view name) {
 PastRunIndex PastRunCache::Parse(const RecordFile& file) {
   PastRunIndex index;
   index.races.resize(file.size());
-  // (name, line, entry) of every non-blank entry, in file order; grouped by name below.
-  struct Occurrence {
-    int name, line, entry;
-  };
-  std::vector<Occurrence> all;
-  all.reserve(file.size() * kak::kEntries);
+  // Every non-blank entry as one sortable key: name id, then line, then entry (file order within
+  // a name). Every occurrence is distinct.
+  constexpr int kEntryBits = 5, kLineShift = kEntryBits, kNameShift = 32;
+  static_assert(kak::kEntries < (1 << kEntryBits));
+  std::vector<std::uint64_t>& all = occurrences_;
+  all.clear();
   for (size_t k = 0; k < file.size(); ++k) {
     const std::string_view line = file.Line(k);
     PastRunRace& r = index.races[k];
@@ -90,20 +94,23 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file) {
       c.name = Intern(Fld(entry, kak::kEntryName, kak::kEntryNameLen));
       c.time = TimeTenths(Fld(entry, kak::kEntryTime, kak::kEntryTimeLen));
       c.weight = FldInt(entry, kak::kEntryWeight, kak::kEntryWeightLen);
-      if (c.name != kBlankName) all.push_back({c.name, static_cast<int>(k), e});
+      if (c.name != kBlankName)
+        all.push_back(static_cast<std::uint64_t>(c.name) << kNameShift | static_cast<std::uint64_t>(k) << kLineShift |
+                      static_cast<std::uint64_t>(e));
     }
   }
-  // By name, then file order (line, entry): every occurrence is distinct.
-  std::sort(all.begin(), all.end(), [](const Occurrence& a, const Occurrence& b) {
-    return a.name != b.name ? a.name < b.name : a.line != b.line ? a.line < b.line : a.entry < b.entry;
-  });
+  std::sort(all.begin(), all.end());
   index.places.reserve(all.size());
+  int previous = -1;
   for (size_t i = 0; i < all.size(); ++i) {
-    if (i == 0 || all[i].name != all[i - 1].name) {
-      index.names.push_back(all[i].name);
+    const int name = static_cast<int>(all[i] >> kNameShift);
+    if (name != previous) {
+      index.names.push_back(name);
       index.starts.push_back(static_cast<int>(i));
+      previous = name;
     }
-    index.places.push_back({all[i].line, all[i].entry});
+    index.places.push_back({static_cast<int>((all[i] & 0xFFFFFFFFu) >> kLineShift),
+                            static_cast<int>(all[i] & ((1u << kEntryBits) - 1))});
   }
   index.starts.push_back(static_cast<int>(all.size()));
   return index;
@@ -115,7 +122,7 @@ PastRunCache::Entry& PastRunCache::Read(std::string_view horseId) {
   Entry& entry = it->second;
   if (!entry.read) {
     entry.read = true;
-    const fs::path path = PastRunPath(programFolder_, horseId);
+    const fs::path path = PastRunPathIn(pastRunFolder_, horseId);
     if (!path.empty()) entry.file = ReadPastRunRecords(path);
   }
   return entry;

@@ -72,7 +72,8 @@ class PastRunCache {
   static constexpr int kBlankName = -1;    // a name of ASCII blanks only
   static constexpr int kUnknownName = -2;  // a name that occurs in no file read so far
 
-  explicit PastRunCache(fs::path programFolder) : programFolder_(std::move(programFolder)) {}
+  explicit PastRunCache(fs::path programFolder)
+      : programFolder_(std::move(programFolder)), pastRunFolder_(PastRunFolder(programFolder_)) {}
 
   // The parsed file of a horse. nullptr when there is none: the ID is not ten digits, the file
   // does not exist, or it is damaged or unreadable — then error is set to the CP932 message
@@ -119,16 +120,22 @@ class PastRunCache {
       return std::string_view(bytes_).substr(starts_[static_cast<size_t>(id)],
                                              starts_[static_cast<size_t>(id) + 1] - starts_[static_cast<size_t>(id)]);
     }
+    struct SlotEntry {
+      std::uint32_t tag = 0;  // the hash's high bits: most misses are told apart without the bytes
+      int id = -1;            // -1: empty
+    };
     std::string bytes_;
     std::vector<size_t> starts_{0};  // name n is bytes_[starts_[n], starts_[n + 1])
-    std::vector<int> slots_;         // ids; -1 empty; size a power of two
+    std::vector<SlotEntry> slots_;   // size a power of two
   };
   Entry& Read(std::string_view horseId);
   int Intern(std::string_view name);
 
   fs::path programFolder_;
+  fs::path pastRunFolder_;  // looked up once: the files must not move during the run
   std::unordered_map<std::string, Entry, IdHash, std::equal_to<>> files_;  // by horse ID
   NameTable names_;
+  std::vector<std::uint64_t> occurrences_;  // Parse's scratch, kept from file to file
 };
 
 }  // namespace kv

@@ -48,10 +48,17 @@ bool IsHorseId(std::string_view id) {
   return id.size() == 10 && IsDigits(id);
 }
 
-fs::path PastRunPath(const fs::path& programFolder, std::string_view horseId) {
+fs::path PastRunFolder(const fs::path& programFolder) { return ResolveNoCase(programFolder, "SEI"); }
+
+fs::path PastRunPathIn(const fs::path& pastRunFolder, std::string_view horseId) {
   if (!IsHorseId(horseId)) return {};
   const std::string id(horseId);
-  return ResolveNoCase(programFolder, "SEI") / id.substr(0, 4) / (id + ".kak");
+  return pastRunFolder / id.substr(0, 4) / (id + ".kak");
+}
+
+fs::path PastRunPath(const fs::path& programFolder, std::string_view horseId) {
+  if (!IsHorseId(horseId)) return {};
+  return PastRunPathIn(PastRunFolder(programFolder), horseId);
 }
 
 std::string PastRunEntry(std::string_view se) {

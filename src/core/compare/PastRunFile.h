@@ -73,6 +73,10 @@ bool IsHorseId(std::string_view id);
 // folder of that name in any case ("Sei" brought over from another system); an empty path when
 // id is not a horse ID.
 fs::path PastRunPath(const fs::path& programFolder, std::string_view horseId);
+// The same in two steps, for a run that opens many files: the SEI folder looked up once, then
+// each horse's file under it.
+fs::path PastRunFolder(const fs::path& programFolder);
+fs::path PastRunPathIn(const fs::path& pastRunFolder, std::string_view horseId);
 
 // ---- building ---------------------------------------------------------------------------------
 

@@ -41,10 +41,15 @@ std::string LineBytes(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId) {
+fs::path PredictionPathIn(const fs::path& pastRunFolder, std::string_view horseId) {
   if (!IsHorseId(horseId)) return {};
   const std::string id(horseId);
-  return ResolveNoCase(programFolder, "SEI") / id.substr(0, 4) / (id + ".yos");
+  return pastRunFolder / id.substr(0, 4) / (id + ".yos");
+}
+
+fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId) {
+  if (!IsHorseId(horseId)) return {};
+  return PredictionPathIn(PastRunFolder(programFolder), horseId);
 }
 
 std::string PredictionLine(std::string_view raceKey, const TRaceAnalysis& ra, int k) {
@@ -131,7 +136,7 @@ PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& 
 }
 
 const std::vector<std::string>* PredictionBatch::Lines(const fs::path& path) const {
-  auto it = byPath_.find(path);
+  auto it = byPath_.find(path.native());
   return it == byPath_.end() ? nullptr : &files_[it->second].lines;
 }
 
@@ -149,14 +154,14 @@ PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool recor
     for (int k = 0; k < n; ++k) {
       const std::string_view id = Fld(day.Entry(r, k), kSE_HorseId);
       if (IsBlank(id)) continue;
-      const fs::path path = PredictionPath(programFolder_, id);
+      const fs::path path = PredictionPathIn(pastRunFolder_, id);
       if (path.empty()) continue;  // not a horse ID: it never becomes a path
-      if (auto f = failed_.find(path); f != failed_.end()) {
+      if (auto f = failed_.find(path.native()); f != failed_.end()) {
         // Told once per day, as a run of the day alone tells it.
         if (std::find(res.errors.begin(), res.errors.end(), f->second) == res.errors.end()) res.errors.push_back(f->second);
         continue;
       }
-      auto [it, added] = byPath_.try_emplace(path, files_.size());
+      auto [it, added] = byPath_.try_emplace(path.native(), files_.size());
       if (added) {
         File file;
         file.path = path;
@@ -164,16 +169,20 @@ PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool recor
         FileResult folder;
         const RecordFile read = ReadPredictionRecords(path);
         if (!read.ok() && !read.missing()) error = ToUtf8(read.error());
-        if (!error.empty() || !(folder = MakeFolder(path))) {
+        if (error.empty() && !folders_.contains(path.parent_path())) {
+          folder = MakeFolder(path);
+          if (folder) folders_.insert(path.parent_path());
+        }
+        if (!error.empty() || !folder) {
           const std::string message = ToCp932(error.empty() ? folder.error : error);
           res.errors.push_back(message);
-          failed_.emplace(path, message);
+          failed_.emplace(path.native(), message);
           byPath_.erase(it);
           continue;
         }
         file.lines.reserve(read.size() + 1);
         for (size_t i = 0; i < read.size(); ++i) file.lines.emplace_back(read.Line(i));
-        file.original = LineBytes(file.lines);
+        file.original = std::string(read.Bytes());  // the lines as they stand on disk
         files_.push_back(std::move(file));
       }
       touched.insert(it->second);
@@ -228,6 +237,7 @@ PredictionBatch::WriteOutcome PredictionBatch::Write() {
   files_.clear();
   byPath_.clear();
   failed_.clear();
+  folders_.clear();
   days_.clear();
   return out;
 }

@@ -13,11 +13,14 @@
 // The day loader matches a past-run line to a prediction line by their first 10 bytes (date and
 // venue) and reads the mark at 47-48: rank 1 or 2 by point win rate.
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/Files.h"
+#include "compare/PastRunFile.h"
 #include "jvlink/RecordFile.h"
 #include "jvlink/JVData_Structure.h"
 
@@ -51,6 +54,8 @@ PredictionFigures ReadPredictionLine(std::string_view line);
 
 // programFolder/SEI/<first four digits>/<id>.yos (SEI matched in any case, as for the past-run files); an empty path when id is not ten digits.
 fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId);
+// The same under the SEI folder already looked up (PastRunFolder).
+fs::path PredictionPathIn(const fs::path& pastRunFolder, std::string_view horseId);
 
 // The 50-byte line of runner slot k of a race. A number wider than its field is held at the
 // field's largest value, so the line always keeps its width.
@@ -126,9 +131,12 @@ class PredictionBatch {
     std::vector<size_t> files;  // indexes into files_
   };
   fs::path programFolder_;
+  fs::path pastRunFolder_ = PastRunFolder(programFolder_);  // looked up once per batch
+  std::set<fs::path> folders_;                              // folders known to exist
   std::vector<File> files_;
-  std::map<fs::path, size_t> byPath_;
-  std::map<fs::path, std::string> failed_;  // files that could not be read: the error (CP932)
+  // Keyed by the path's own text: every path of the batch is built the same way.
+  std::unordered_map<fs::path::string_type, size_t> byPath_;
+  std::unordered_map<fs::path::string_type, std::string> failed_;  // files that could not be read: the error (CP932)
   std::vector<Day> days_;
 };
 

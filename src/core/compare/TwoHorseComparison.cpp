@@ -15,20 +15,31 @@ namespace {
 
 }  // namespace
 
-std::string NormalizeHorseName(std::string_view name) {
+void NormalizeHorseNameInto(std::string& out, std::string_view name) {
   static const std::string kPad = J("　　　　　　　　　");
-  std::string n(Trim(name));
-  n += kPad;
-  n.resize(kak::kNameLen);  // a byte cut, as the field entries' names are
+  out.assign(Trim(name));
+  out += kPad;
+  out.resize(kak::kNameLen);  // a byte cut, as the field entries' names are
+}
+
+std::string NormalizeHorseName(std::string_view name) {
+  std::string n;
+  NormalizeHorseNameInto(n, name);
   return n;
 }
 
 PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB,
                                      int raceDate, int weightA, int weightB) {
+  OpponentGroups aGroups;
+  return CompareThroughOpponents(a, b, nameA, nameB, raceDate, weightA, weightB, aGroups);
+}
+
+PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB,
+                                     int raceDate, int weightA, int weightB, OpponentGroups& aGroups) {
   PairCounters c;
   // Every race before the analysed one (no lower bound).
   const DateWindow before{std::numeric_limits<int>::min(), raceDate};
-  ForEachComparison(a, b, nameA, nameB, before, [&](int lineA, int e, int lineB, int f) {
+  ForEachComparisonByOpponent(a, b, nameA, nameB, before, aGroups, [&](int lineA, int e, int lineB, int f) {
     const PastRunRace& la = a.races[static_cast<size_t>(lineA)];
     const PastRunRace& lb = b.races[static_cast<size_t>(lineB)];
     if (!IsScored(la, e, lb, f)) return;
@@ -42,9 +53,13 @@ PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& 
 
 int CountMeetings(const PastRunIndex& a, int nameB, int raceDate) {
   if (nameB == PastRunCache::kBlankName) return 0;
-  int meetings = 0;
-  for (const PastRunRace& la : a.races)
-    if (la.date < raceDate && la.finalPos >= 1 && FieldHasName(la, nameB)) ++meetings;
+  int meetings = 0, counted = -1;  // B's places come in line order; a line counts once
+  for (const PastRunPlace& p : a.Find(nameB)) {
+    if (p.line == counted) continue;
+    const PastRunRace& la = a.races[static_cast<size_t>(p.line)];
+    if (la.date < raceDate && la.finalPos >= 1) ++meetings;
+    counted = p.line;
+  }
   return meetings;
 }
 
@@ -53,8 +68,18 @@ bool TwoHorseComparison::Fail(std::string message) {
   return false;
 }
 
-void TwoHorseComparison::Announce(const std::string& normA, const std::string& normB) {
-  if (ui_) ui_->ProgressDetail(normA + "vs" + normB);
+void TwoHorseComparison::NormaliseAndAnnounce(std::string_view nameA, std::string_view nameB) {
+  NormalizeHorseNameInto(normA_, nameA);
+  NormalizeHorseNameInto(normB_, nameB);
+  if (!ui_) return;
+  const size_t n = normA_.size();
+  if (shown_.size() == n + 2 + normB_.size() && shown_.compare(0, n, normA_) == 0 &&
+      shown_.compare(n + 2, std::string::npos, normB_) == 0)
+    return;  // already on show
+  shown_.assign(normA_);
+  shown_ += "vs";
+  shown_ += normB_;
+  ui_->ProgressDetail(shown_);
 }
 
 int TwoHorseComparison::RaceDate(int raceSlot) const {
@@ -69,8 +94,8 @@ bool TwoHorseComparison::Search2Ba(std::string_view nameA, std::string_view name
       numberA > kMaxRunners || numberB < 1 || numberB > kMaxRunners)
     return Fail(Fmt("Search2Ba: race slot %d, pair %d, horses %d-%d out of range", raceSlot, pairNumber, numberA,
                     numberB));
-  const std::string normA = NormalizeHorseName(nameA), normB = NormalizeHorseName(nameB);
-  Announce(normA, normB);
+  NormaliseAndAnnounce(nameA, nameB);
+  const std::string &normA = normA_, &normB = normB_;
   struct Pump {  // let pending window messages run once the pair is done, however it ends
     UiPort* ui;
     ~Pump() {
@@ -87,7 +112,7 @@ bool TwoHorseComparison::Search2Ba(std::string_view nameA, std::string_view name
 
   const PairCounters c = CompareThroughOpponents(*a, *b, cache_.NameId(normA), cache_.NameId(normB),
                                                  RaceDate(raceSlot), WeightTenths(weightA),
-                                                 WeightTenths(weightB));
+                                                 WeightTenths(weightB), aGroups_);
   TRaceAnalysis& ra = model_.RaceAnalysis(raceSlot);
   const int p = pairNumber - 1, ha = numberA - 1, hb = numberB - 1;
   ra.PairCompared[p] = c.compared;
@@ -118,8 +143,8 @@ bool TwoHorseComparison::Search2BaDirect(std::string_view nameA, std::string_vie
   error_.clear();
   if (raceSlot < 0 || raceSlot >= kMaxRaces || pairNumber < 1 || pairNumber > kMaxPairs)
     return Fail(Fmt("Search2BaDirect: race slot %d, pair %d out of range", raceSlot, pairNumber));
-  const std::string normA = NormalizeHorseName(nameA), normB = NormalizeHorseName(nameB);
-  Announce(normA, normB);  // pending messages run once per pair, after Search2Ba
+  NormaliseAndAnnounce(nameA, nameB);  // pending messages run once per pair, after Search2Ba
+  const std::string &normA = normA_, &normB = normB_;
 
   if (IsBlank(nameA) || IsBlank(nameB) || normA == normB) return true;
   const PastRunIndex* a = cache_.Get(idA, &error_);

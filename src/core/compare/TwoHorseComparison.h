@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "compare/CommonOpponents.h"
 #include "compare/PastRunCache.h"
 
 namespace kv {
@@ -82,6 +83,9 @@ inline void AddComparison(PairCounters& c, int marginA, int marginB) {
 // today's weights in tenths of a kilogram.
 PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB,
                                      int raceDate, int weightA, int weightB);
+// The same with A's name groups kept by the caller from pair to pair (see OpponentGroups).
+PairCounters CompareThroughOpponents(const PastRunIndex& a, const PastRunIndex& b, int nameA, int nameB,
+                                     int raceDate, int weightA, int weightB, OpponentGroups& aGroups);
 
 // Head-to-head meetings: A's lines before raceDate where A has a final position and name B
 // occurs among the first n field names.
@@ -113,14 +117,21 @@ class TwoHorseComparison {
 
  private:
   bool Fail(std::string message);
-  // Normalises both names and shows "A vs B" in the progress window.
-  void Announce(const std::string& normA, const std::string& normB);
+  // Normalises both names into normA_ / normB_ and shows "A vs B" in the progress window (once:
+  // the head-to-head count of the pair just compared does not show it again).
+  void NormaliseAndAnnounce(std::string_view nameA, std::string_view nameB);
   int RaceDate(int raceSlot) const;
 
   RaceDayModel& model_;
   PastRunCache& cache_;
   UiPort* ui_;
   std::string error_;
+  // Kept from pair to pair, so that a pair makes no strings of its own.
+  std::string normA_, normB_, shown_;
+  OpponentGroups aGroups_;  // A's names: A stays while B changes across a race's pairs
 };
+
+// NormalizeHorseName into out, reusing its storage.
+void NormalizeHorseNameInto(std::string& out, std::string_view name);
 
 }  // namespace kv

@@ -51,6 +51,10 @@ FileResult AddProcessedDays(const fs::path& programFolder, std::string_view year
   std::vector<std::string> days = ReadProcessedDays(programFolder, year, &error);
   // An unreadable list is not replaced by one holding only the new days.
   if (!error.empty()) return FileResult::Fail(error);
+  std::sort(days.begin(), days.end());
+  if (std::all_of(dayNames.begin(), dayNames.end(),
+                  [&](const std::string& d) { return std::binary_search(days.begin(), days.end(), d); }))
+    return {};  // every day is listed already: the file stays as it is
   days.insert(days.end(), dayNames.begin(), dayNames.end());
   std::sort(days.begin(), days.end());
   days.erase(std::unique(days.begin(), days.end()), days.end());

@@ -46,6 +46,8 @@ class RecordFile {
 
   // Number of records (0 unless ok).
   size_t size() const { return ok() && recordLength_ > 0 ? bytes_.size() / recordLength_ : 0; }
+  // Every record as read, CR LF included (empty unless ok).
+  std::string_view Bytes() const { return ok() ? std::string_view(bytes_) : std::string_view(); }
   // Record n whole, CR LF included (the form the race-day model keeps). n must be below size().
   std::string_view Record(size_t n) const {
     return std::string_view(bytes_).substr(n * recordLength_, recordLength_);

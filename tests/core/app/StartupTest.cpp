@@ -112,5 +112,16 @@ TEST(ProgramFolders, StartUpRemovesTemporaryFilesOfKilledWritesOnly) {
   ASSERT_TRUE(StartProgram(dir.path(), clock).ok);
   for (const fs::path& p : stale) EXPECT_FALSE(fs::exists(p)) << p;
   for (const fs::path& p : kept) EXPECT_TRUE(fs::exists(p)) << p;
+
+  // The past-run folder is searched once a day; the other folders at every start.
+  const fs::path inSei = stale[0], inData = stale[1];
+  Touch(inSei);
+  Touch(inData);
+  ASSERT_TRUE(StartProgram(dir.path(), clock).ok);
+  EXPECT_TRUE(fs::exists(inSei)) << "searched already today";
+  EXPECT_FALSE(fs::exists(inData));
+  clock.Advance(24 * 3600);
+  ASSERT_TRUE(StartProgram(dir.path(), clock).ok);
+  EXPECT_FALSE(fs::exists(inSei)) << "the next day's first start searches it";
 }
 #endif
