@@ -14,33 +14,34 @@ PastRunPlaces PastRunIndex::Find(int name) const {
   return {places.data() + starts[g], places.data() + starts[g + 1]};
 }
 
-std::uint64_t PastRunCache::NameTable::Hash(std::string_view s) {
-  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ s.size();
-  size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    std::uint64_t w;
-    std::memcpy(&w, s.data() + i, 8);
+PastRunCache::NameTable::Key PastRunCache::NameTable::KeyOf(std::string_view name) {
+  Key k;
+  k.size = static_cast<std::uint32_t>(name.size());
+  std::memcpy(k.words, name.data(), std::min(name.size(), kInline));
+  return k;
+}
+
+std::uint64_t PastRunCache::NameTable::Hash(const Key& k) {
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ k.size;
+  for (std::uint64_t w : k.words) {
     h = (h ^ w) * 0xFF51AFD7ED558CCDull;
     h ^= h >> 32;
   }
-  std::uint64_t w = 0;
-  std::memcpy(&w, s.data() + i, s.size() - i);
-  h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
-  return h ^ (h >> 29);
+  return h;
 }
 
-size_t PastRunCache::NameTable::Slot(std::string_view name, std::uint64_t hash) const {
+size_t PastRunCache::NameTable::Slot(const Key& key, std::string_view name, std::uint64_t hash) const {
   const size_t mask = slots_.size() - 1;
-  const auto tag = static_cast<std::uint32_t>(hash >> 32);
   for (size_t at = static_cast<size_t>(hash) & mask;; at = (at + 1) & mask) {
     const SlotEntry& e = slots_[at];
-    if (e.id < 0 || (e.tag == tag && Name(e.id) == name)) return at;
+    if (e.id < 0 || (e.key == key && (key.size <= kInline || Name(e.id) == name))) return at;
   }
 }
 
 int PastRunCache::NameTable::Find(std::string_view name) const {
   if (slots_.empty()) return -1;
-  return slots_[Slot(name, Hash(name))].id;
+  const Key key = KeyOf(name);
+  return slots_[Slot(key, name, Hash(key))].id;
 }
 
 int PastRunCache::NameTable::Add(std::string_view name) {
@@ -49,14 +50,14 @@ int PastRunCache::NameTable::Add(std::string_view name) {
     std::vector<SlotEntry> old = std::move(slots_);
     slots_.assign(std::max<size_t>(1024, old.size() * 2), SlotEntry{});
     for (const SlotEntry& e : old)
-      if (e.id >= 0) slots_[Slot(Name(e.id), Hash(Name(e.id)))] = e;
+      if (e.id >= 0) slots_[Slot(e.key, Name(e.id), Hash(e.key))] = e;
   }
-  const std::uint64_t hash = Hash(name);
-  const size_t at = Slot(name, hash);
+  const Key key = KeyOf(name);
+  const size_t at = Slot(key, name, Hash(key));
   if (slots_[at].id >= 0) return slots_[at].id;
   bytes_.append(name);
   starts_.push_back(bytes_.size());
-  slots_[at] = {static_cast<std::uint32_t>(hash >> 32), static_cast<int>(count)};
+  slots_[at] = {key, static_cast<int>(count)};
   return slots_[at].id;
 }
 

@@ -106,24 +106,32 @@ class PastRunCache {
     using is_transparent = void;
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  // The run's names: id n is the n-th name added. An open-addressed table over one buffer of the
-  // names' bytes: a lookup hashes the bytes in place and makes no string (a run looks up every
-  // field entry of every file it reads).
+  // The run's names: id n is the n-th name added. An open-addressed table whose slots hold the
+  // name's bytes themselves (names are 18 bytes; up to 24 fit a slot): a lookup hashes the bytes
+  // in place, makes no string and touches one slot per probe (a run looks up every field entry of
+  // every file it reads). Longer names are compared with their copy in bytes_.
   class NameTable {
    public:
     int Find(std::string_view name) const;  // -1 when absent
     int Add(std::string_view name);         // the name's id, added when absent
    private:
-    static std::uint64_t Hash(std::string_view s);
-    size_t Slot(std::string_view name, std::uint64_t hash) const;
+    static constexpr size_t kInline = 24;
+    struct Key {
+      std::uint64_t words[3] = {0, 0, 0};  // the first kInline bytes, zero-padded
+      std::uint32_t size = 0;
+      bool operator==(const Key&) const = default;
+    };
+    struct SlotEntry {
+      Key key;
+      int id = -1;  // -1: empty
+    };
+    static Key KeyOf(std::string_view name);
+    static std::uint64_t Hash(const Key& k);
+    size_t Slot(const Key& key, std::string_view name, std::uint64_t hash) const;
     std::string_view Name(int id) const {
       return std::string_view(bytes_).substr(starts_[static_cast<size_t>(id)],
                                              starts_[static_cast<size_t>(id) + 1] - starts_[static_cast<size_t>(id)]);
     }
-    struct SlotEntry {
-      std::uint32_t tag = 0;  // the hash's high bits: most misses are told apart without the bytes
-      int id = -1;            // -1: empty
-    };
     std::string bytes_;
     std::vector<size_t> starts_{0};  // name n is bytes_[starts_[n], starts_[n + 1])
     std::vector<SlotEntry> slots_;   // size a power of two
