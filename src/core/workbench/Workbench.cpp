@@ -1,5 +1,6 @@
 #include "workbench/Workbench.h"
 
+#include <optional>
 #include <algorithm>
 #include <system_error>
 
@@ -239,7 +240,10 @@ void Workbench::LoadDay(std::string_view dayName) {
   analysisVisible_ = false;
   Notify(&WorkbenchView::RaceChanged);
 
-  const DayLoadResult res = LoadRaceDay(day, dayName_, settings_, ui_);
+  // One read of each past-run file for the load and the all-race run that follows it.
+  PastRunCache pastRuns(progDir_);
+  const DayLoadResult res = LoadRaceDay(day, progDir_, dayName_, DayLoadOptions::From(settings_), ui_, pastRuns,
+                                        unprocessedBatch_);
   raceList_ = res.raceList;
   raceSlots_ = res.raceSlots;
   selectedListIndex_ = -1;
@@ -259,25 +263,31 @@ void Workbench::LoadDay(std::string_view dayName) {
   if (!raceList_.empty()) SelectRace(0);
   raceStepMax_ = static_cast<int>(raceList_.size()) - 1;
   raceStepPos_ = 0;
-  if (OptionChecked(OptionCheck::CompareAfterLoad)) RunAllRacesAfterLoad();
+  if (OptionChecked(OptionCheck::CompareAfterLoad)) RunAllRacesAfterLoad(pastRuns);
   analysisVisible_ = true;
   Notify(&WorkbenchView::RaceChanged);
 }
 
 void Workbench::OnTodayLoaded() { live_.OnTodayLoaded(); }
 
-void Workbench::RunAllRacesAfterLoad() { RunAllRaces(); }
+void Workbench::RunAllRacesAfterLoad(PastRunCache& pastRuns) { RunAllRaces(AllRaceRunShared{&pastRuns, unprocessedBatch_}); }
 
-void Workbench::RunAllRaces() {
+void Workbench::RunAllRaces() { RunAllRaces(AllRaceRunShared{}); }
+
+void Workbench::RunAllRaces(const AllRaceRunShared& shared) {
   if (!day_ || raceList_.empty()) {
     ui_.Info(J("出馬表が読み込まれていません。"));
     return;
   }
-  // The run writes the prediction files: not while another command writes this folder.
-  const FolderLock lock = FolderLock::TryLock(progDir_);
-  if (!lock.Held()) {
-    ui_.Info(lock.Message());
-    return;
+  // The run writes the prediction files: not while another command writes this folder (the
+  // unprocessed-days run holds the lock for all its days).
+  std::optional<FolderLock> lock;
+  if (!shared.predictions) {
+    lock.emplace(FolderLock::TryLock(progDir_));
+    if (!lock->Held()) {
+      ui_.Info(lock->Message());
+      return;
+    }
   }
   AllRaceRunHooks hooks;
   hooks.setWindowEnabled = [this](bool enabled) {
@@ -285,7 +295,7 @@ void Workbench::RunAllRaces() {
     Notify(&WorkbenchView::WindowEnabledChanged);
   };
   hooks.refreshSelectedRace = [this] { SelectRace(selectedListIndex_); };
-  kv::RunAllRaces(*day_, settings_, ui_, hooks);
+  kv::RunAllRaces(*day_, settings_, ui_, hooks, AllRaceRecord::Write, shared);
 }
 
 void Workbench::SortEntry(EntrySort sort) {
@@ -311,10 +321,33 @@ UnprocessedDaysQuery Workbench::QueryUnprocessed(int year) {
 }
 
 void Workbench::ProcessUnprocessed(const std::vector<std::string>& days) {
-  ProcessUnprocessedDays(days, ui_, [this](const std::string& dayName) {
+  // Every day's prediction lines are kept and written once at the end, each file once; a day
+  // enters its processed-days list only when its lines are on disk. The folder stays locked
+  // for the whole run, so no other command writes the files in between.
+  const FolderLock lock = FolderLock::TryLock(progDir_);
+  if (!lock.Held()) {
+    ui_.Info(lock.Message());
+    return;
+  }
+  PredictionBatch batch(progDir_);
+  unprocessedBatch_ = &batch;
+  struct HeldMessages : ForwardingUi {  // the closing message waits for the write
+    using ForwardingUi::ForwardingUi;
+    void Info(const std::string& text) override { held.push_back(text); }
+    std::vector<std::string> held;
+  } held(ui_);
+  ProcessUnprocessedDays(days, held, [this](const std::string& dayName) {
     LoadDay(dayName);
     return !raceList_.empty();
   });
+  unprocessedBatch_ = nullptr;
+  const PredictionBatch::WriteOutcome written = batch.Write();
+  if (!written.errors.empty()) {
+    std::string text = J("予想ファイルを書き込めませんでした。");
+    for (size_t i = 0; i < written.errors.size() && i < 10; ++i) text += "\r\n" + written.errors[i];
+    ui_.Warning(text);
+  }
+  for (const std::string& t : held.held) ui_.Info(t);
 }
 
 void Workbench::SelectRace(int listIndex) {

@@ -14,7 +14,10 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "jvlink/JVLink.h"
+#include "compare/AllRaceRun.h"
 #include "compare/EntryTableSort.h"
+#include "compare/PastRunCache.h"
+#include "compare/PredictionFile.h"
 #include "compare/UnprocessedDays.h"
 #include "model/RaceDayModel.h"
 #include "workbench/BetWindowCommands.h"
@@ -253,9 +256,13 @@ class Workbench {
   // is shown once).
   void ReloadAllOdds();
   // The option "AllRace"/"ExecComp" is on after a load: the all-race comparison of the day.
-  void RunAllRacesAfterLoad();
+  void RunAllRacesAfterLoad(PastRunCache& pastRuns);
+  void RunAllRaces(const AllRaceRunShared& shared);
 
   fs::path progDir_;
+  // The batch of the unprocessed-days run while it goes on: the loads read the lines it holds,
+  // the runs add theirs, and it is written once at the end (under the folder lock it holds).
+  PredictionBatch* unprocessedBatch_ = nullptr;
   UiPort& ui_;
   Clock& clock_;
   JVLink& jv_;
