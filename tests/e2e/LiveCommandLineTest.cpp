@@ -47,14 +47,14 @@ struct LiveFolder {
     std::string entries;
     for (const auto& l : grid) entries += l;
     WriteFileAtomic(DataFilePath(prog, EntryFileName(day + ".jvRA", "05")), entries);
-    // Odds published at 09:00 of today.
+    // Odds published at midnight of today: already out whatever the time the test runs.
     std::string o1 = MakeRecord("O1", {{kHdr_RaceKey, key}, {kHdr_DataKind, "1"}, {kHdr_MakeDate, date}});
     PutFld(o1, kO1_WinHorse.At(0), "01");
     PutFld(o1, kO1_WinOdds.At(0), "0035");
     PutFld(o1, kO1_WinHorse.At(1), "02");
     PutFld(o1, kO1_WinOdds.At(1), "0120");
     fs::create_directories(prog / "feed" / "0B30");
-    WriteFileAtomic(prog / "feed" / "0B30" / (key + ".txt"), date + "090000 " + o1);
+    WriteFileAtomic(prog / "feed" / "0B30" / (key + ".txt"), date + "000000 " + o1);
     WriteFileAtomic(prog / "Korvane2.ini", "[JvReplay]\r\nFeedDir=feed\r\n[AllRace]\r\nExecComp=0\r\n");
   }
 

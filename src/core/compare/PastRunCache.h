@@ -93,6 +93,8 @@ class PastRunCache {
   PastRunIndex Parse(const RecordFile& file);
 
   const fs::path& programFolder() const { return programFolder_; }
+  // The SEI folder, as looked up when the cache was made (PastRunFolder).
+  const fs::path& pastRunFolder() const { return pastRunFolder_; }
 
  private:
   struct Entry {

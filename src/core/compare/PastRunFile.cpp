@@ -50,10 +50,20 @@ bool IsHorseId(std::string_view id) {
 
 fs::path PastRunFolder(const fs::path& programFolder) { return ResolveNoCase(programFolder, "SEI"); }
 
+fs::path HorseFileIn(const fs::path& pastRunFolder, std::string_view horseId, std::string_view extension) {
+  // Built as text and made a path once: a run makes one for every runner.
+  fs::path::string_type s = pastRunFolder.native();
+  if (!s.empty() && s.back() != fs::path::preferred_separator && s.back() != '/') s += fs::path::preferred_separator;
+  s.append(horseId.begin(), horseId.begin() + 4);
+  s += fs::path::preferred_separator;
+  s.append(horseId.begin(), horseId.end());
+  s.append(extension.begin(), extension.end());
+  return fs::path(std::move(s));
+}
+
 fs::path PastRunPathIn(const fs::path& pastRunFolder, std::string_view horseId) {
   if (!IsHorseId(horseId)) return {};
-  const std::string id(horseId);
-  return pastRunFolder / id.substr(0, 4) / (id + ".kak");
+  return HorseFileIn(pastRunFolder, horseId, ".kak");
 }
 
 fs::path PastRunPath(const fs::path& programFolder, std::string_view horseId) {

@@ -77,6 +77,8 @@ fs::path PastRunPath(const fs::path& programFolder, std::string_view horseId);
 // each horse's file under it.
 fs::path PastRunFolder(const fs::path& programFolder);
 fs::path PastRunPathIn(const fs::path& pastRunFolder, std::string_view horseId);
+// pastRunFolder/<first four digits>/<id><extension> of a horse ID (ten digits; not checked).
+fs::path HorseFileIn(const fs::path& pastRunFolder, std::string_view horseId, std::string_view extension);
 
 // ---- building ---------------------------------------------------------------------------------
 

@@ -43,8 +43,7 @@ std::string LineBytes(const std::vector<std::string>& lines) {
 
 fs::path PredictionPathIn(const fs::path& pastRunFolder, std::string_view horseId) {
   if (!IsHorseId(horseId)) return {};
-  const std::string id(horseId);
-  return pastRunFolder / id.substr(0, 4) / (id + ".yos");
+  return HorseFileIn(pastRunFolder, horseId, ".yos");
 }
 
 fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId) {
@@ -169,9 +168,9 @@ PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool recor
         FileResult folder;
         const RecordFile read = ReadPredictionRecords(path);
         if (!read.ok() && !read.missing()) error = ToUtf8(read.error());
-        if (error.empty() && !folders_.contains(path.parent_path())) {
+        if (error.empty() && !folders_.contains(path.parent_path().native())) {
           folder = MakeFolder(path);
-          if (folder) folders_.insert(path.parent_path());
+          if (folder) folders_.insert(path.parent_path().native());
         }
         if (!error.empty() || !folder) {
           const std::string message = ToCp932(error.empty() ? folder.error : error);

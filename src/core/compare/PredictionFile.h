@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "app/Files.h"
@@ -132,7 +133,7 @@ class PredictionBatch {
   };
   fs::path programFolder_;
   fs::path pastRunFolder_ = PastRunFolder(programFolder_);  // looked up once per batch
-  std::set<fs::path> folders_;                              // folders known to exist
+  std::unordered_set<fs::path::string_type> folders_;       // folders known to exist
   std::vector<File> files_;
   // Keyed by the path's own text: every path of the batch is built the same way.
   std::unordered_map<fs::path::string_type, size_t> byPath_;

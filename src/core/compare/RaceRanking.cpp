@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
 #include "app/Settings.h"
 #include "compare/TwoHorseComparison.h"
@@ -120,9 +121,22 @@ void RankWins(RaceDayModel& day, double ceiling) {
 
 void InstallWinRankingAfterOddsLoads() {
   SetWinRankingHook([](RaceDayModel& day) {
-    Settings settings(day.ProgDir);
-    settings.Load();  // a missing or unreadable file gives the default ceiling
-    RankWins(day, OddsCeiling(settings));
+    // The ceiling as the settings file holds it now. A day's load loads the odds of every race,
+    // so the file is read again only when it changed (another file, size or time).
+    struct Cached {
+      fs::path::string_type progDir;
+      fs::path file;
+      FileStamp stamp;
+      double ceiling = 0;
+    };
+    thread_local std::optional<Cached> cached;
+    if (!cached || cached->progDir != day.ProgDir.native() || StampOf(cached->file) != cached->stamp) {
+      Settings settings(day.ProgDir);
+      const FileStamp before = StampOf(settings.Path());
+      settings.Load();  // a missing or unreadable file gives the default ceiling
+      cached = Cached{day.ProgDir.native(), settings.Path(), before, OddsCeiling(settings)};
+    }
+    RankWins(day, cached->ceiling);
   });
 }
 

@@ -4,27 +4,6 @@
 
 namespace kv {
 
-long long ParseLong(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
-  bool neg = false;
-  if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
-    neg = s[i] == '-';
-    ++i;
-  }
-  long long v = 0;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-    if (v < 100000000000000000LL) v = v * 10 + (s[i] - '0');
-    ++i;
-  }
-  return neg ? -v : v;
-}
-
-bool IsBlank(std::string_view s) {
-  for (char c : s) if (c != ' ') return false;
-  return true;
-}
-
 bool IsDigits(std::string_view s) {
   if (s.empty()) return false;
   for (char c : s) if (c < '0' || c > '9') return false;

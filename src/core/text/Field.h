@@ -15,14 +15,32 @@ inline std::string_view Fld(std::string_view rec, int pos, int len) {
 inline std::string FldStr(std::string_view rec, int pos, int len) { return std::string(Fld(rec, pos, len)); }
 
 // A decimal number: leading blanks skipped, an optional sign, digits up to the first non-digit.
-// A blank (or digit-less) text reads 0.
-long long ParseLong(std::string_view s);
+// A blank (or digit-less) text reads 0. Inline: a run parses every field of every record it reads.
+inline long long ParseLong(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  bool neg = false;
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) {
+    neg = s[i] == '-';
+    ++i;
+  }
+  long long v = 0;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+    if (v < 100000000000000000LL) v = v * 10 + (s[i] - '0');
+    ++i;
+  }
+  return neg ? -v : v;
+}
 inline int ParseInt(std::string_view s) { return static_cast<int>(ParseLong(s)); }
 inline int FldInt(std::string_view rec, int pos, int len) { return ParseInt(Fld(rec, pos, len)); }
 inline long long FldLong(std::string_view rec, int pos, int len) { return ParseLong(Fld(rec, pos, len)); }
 
 // True when the text is empty or only half-width blanks.
-bool IsBlank(std::string_view s);
+inline bool IsBlank(std::string_view s) {
+  for (char c : s)
+    if (c != ' ') return false;
+  return true;
+}
 
 // True when the text is not empty and only the digits 0-9.
 bool IsDigits(std::string_view s);

@@ -139,7 +139,7 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
       ui.Status(kak.error());
     }
     if (kak.ok()) {
-      const fs::path yosPath = PredictionPath(day.ProgDir, id);
+      const fs::path yosPath = PredictionPathIn(pastRuns.pastRunFolder(), id);
       const std::vector<std::string>* pending = batch ? batch->Lines(yosPath) : nullptr;
       RecordFile predictions;
       if (!pending) {
