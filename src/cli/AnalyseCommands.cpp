@@ -11,6 +11,7 @@
 #include <memory>
 #include <ostream>
 
+#include "app/HeldInfoUi.h"
 #include "workbench/DayLoader.h"
 #include "Cli.h"
 #include "TerminalPorts.h"
@@ -194,17 +195,7 @@ int CmdUnprocessed(CliContext& ctx) {
   QuietUi ui(ctx.ui);
   MultiDayRun batch(ctx, ui);
   // The closing message of the run is told once the days' lines are written.
-  class HeldMessages : public ForwardingUi {
-   public:
-    using ForwardingUi::ForwardingUi;
-    void Info(const std::string& text) override { held_.push_back(text); }
-    void Tell() {
-      for (const std::string& t : held_) inner_.Info(t);
-    }
-
-   private:
-    std::vector<std::string> held_;
-  } held(ctx.ui);
+  HeldInfoUi held(ctx.ui);
   ProcessUnprocessedDays(q.days, held, [&](const std::string& dayName) {
     batch.Run(dayName);
     return true;

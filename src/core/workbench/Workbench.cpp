@@ -1,10 +1,11 @@
 #include "workbench/Workbench.h"
 
-#include <optional>
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "app/FolderLock.h"
+#include "app/HeldInfoUi.h"
 #include "app/Startup.h"
 #include "compare/AllRaceRun.h"
 #include "compare/CompareTables.h"
@@ -331,11 +332,7 @@ void Workbench::ProcessUnprocessed(const std::vector<std::string>& days) {
   }
   PredictionBatch batch(progDir_);
   unprocessedBatch_ = &batch;
-  struct HeldMessages : ForwardingUi {  // the closing message waits for the write
-    using ForwardingUi::ForwardingUi;
-    void Info(const std::string& text) override { held.push_back(text); }
-    std::vector<std::string> held;
-  } held(ui_);
+  HeldInfoUi held(ui_);  // the closing message waits for the write
   ProcessUnprocessedDays(days, held, [this](const std::string& dayName) {
     LoadDay(dayName);
     return !raceList_.empty();
@@ -347,7 +344,7 @@ void Workbench::ProcessUnprocessed(const std::vector<std::string>& days) {
     for (size_t i = 0; i < written.errors.size() && i < 10; ++i) text += "\r\n" + written.errors[i];
     ui_.Warning(text);
   }
-  for (const std::string& t : held.held) ui_.Info(t);
+  held.Tell();
 }
 
 void Workbench::SelectRace(int listIndex) {
