@@ -1,19 +1,38 @@
 // korvane2-cli print DAY --pdf FILE: loads and compares the day, then writes the printed analysis
 // report (one page per race, in race-list order) to a PDF. The pages are the workbench's own:
-// laid out by the core and drawn by the same painter backend as the print preview, here on the
-// offscreen platform so that no display is needed.
-#include <QGuiApplication>
+// laid out by the core and drawn by the painter backend in the PDF module (PdfWriterModule.h).
+#include <dlfcn.h>
+
 #include <memory>
 #include <ostream>
 
 #include "Cli.h"
-#include "PagePainter.h"
+#include "PdfWriterModule.h"
 #include "TerminalPorts.h"
 #include "print/RaceReport.h"
 #include "text/Cp932.h"
 #include "workbench/DayLoader.h"
 
 namespace kv::cli {
+
+namespace {
+
+// The PDF writer of the module beside this program; null with the reason in why when it cannot
+// be loaded. The module stays loaded until the process ends.
+KorvaneWritePdf* PdfWriter(std::string& why) {
+  const fs::path module = ExecutableFile().parent_path() / kPdfModuleFile;
+  void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* e = dlerror();
+    why = e ? e : module.string();
+    return nullptr;
+  }
+  auto* write = reinterpret_cast<KorvaneWritePdf*>(dlsym(handle, kPdfWriterSymbol));
+  if (!write) why = module.string() + ": no " + kPdfWriterSymbol;
+  return write;
+}
+
+}  // namespace
 
 int CmdPrint(CliContext& ctx) {
   const auto& a = ctx.args;
@@ -33,18 +52,15 @@ int CmdPrint(CliContext& ctx) {
   }
   const PrintDocument doc = BuildRaceReport(*day, res.load.raceSlots);
 
-  std::unique_ptr<QGuiApplication> app;
-  if (!QGuiApplication::instance()) {
-    static int argc = 3;
-    static char arg0[] = "korvane2-cli", arg1[] = "-platform", arg2[] = "offscreen";
-    static char* argv[] = {arg0, arg1, arg2, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
+  std::string why;
+  KorvaneWritePdf* write = PdfWriter(why);
+  if (!write) {
+    ctx.err << "korvane2-cli: cannot load the PDF writer: " << why << '\n';
+    return kExitFailed;
   }
-  const fs::path file = fs::path(std::u8string(a[2].begin(), a[2].end()));
-  const FileResult written =
-      paint::WritePdf(file, doc, QString::fromStdString(ToUtf8(dayName + ReportPreviewCaption())));
-  if (!written) {
-    ctx.err << "korvane2-cli: " << written.error << '\n';
+  char error[1024] = "";
+  if (write(a[2].c_str(), &doc, ToUtf8(dayName + ReportPreviewCaption()).c_str(), error, sizeof error) != 0) {
+    ctx.err << "korvane2-cli: " << error << '\n';
     return kExitFailed;
   }
   ctx.out << a[2] << ": " << doc.pages.size() << " pages\n";

@@ -68,6 +68,15 @@ int LoadedRaceCount(const RaceDayModel& day) {
   return n;
 }
 
+void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day) {
+  std::vector<std::string> ids;
+  for (int r = 0; r < kMaxRaces; ++r) {
+    if (day.IsRaceSlotEmpty(r)) continue;
+    for (int k = 0, n = day.RunnerCount(r); k < n; ++k) ids.emplace_back(Fld(day.Entry(r, k), kSE_HorseId));
+  }
+  pastRuns.ReadAhead(ids);
+}
+
 AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks,
                              AllRaceRecord record) {
   return RunAllRaces(day, settings, ui, hooks, record, AllRaceRunShared{});

@@ -51,6 +51,10 @@ std::string RaceProgressText(std::string_view ra);
 // The number of races of the loaded day: the race slots with a race.
 int LoadedRaceCount(const RaceDayModel& day);
 
+// Starts the cache reading the past-run files of every runner of the day, race by race, in the
+// order the comparisons use them.
+void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day);
+
 // Whether the all-race run records what it found: the prediction lines and the processed-days
 // list (Write), or only compares and ranks the loaded day (InMemory: no file is written).
 enum class AllRaceRecord { Write, InMemory };

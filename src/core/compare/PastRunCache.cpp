@@ -63,6 +63,7 @@ int PastRunCache::NameTable::Add(std::string_view name) {
 
 int PastRunCache::NameId(std::string_view name) const {
   if (IsBlank(name)) return kBlankName;
+  std::lock_guard lock(namesMutex_);
   const int id = names_.Find(name);
   return id < 0 ? kUnknownName : id;
 }
@@ -79,8 +80,9 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file) {
   // a name). Every occurrence is distinct.
   constexpr int kEntryBits = 5, kLineShift = kEntryBits, kNameShift = 32;
   static_assert(kak::kEntries < (1 << kEntryBits));
-  std::vector<std::uint64_t>& all = occurrences_;
+  thread_local std::vector<std::uint64_t> all;  // kept from file to file
   all.clear();
+  std::unique_lock lock(namesMutex_);
   for (size_t k = 0; k < file.size(); ++k) {
     const std::string_view line = file.Line(k);
     PastRunRace& r = index.races[k];
@@ -100,6 +102,7 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file) {
                       static_cast<std::uint64_t>(e));
     }
   }
+  lock.unlock();
   std::sort(all.begin(), all.end());
   index.places.reserve(all.size());
   int previous = -1;
@@ -117,14 +120,56 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file) {
   return index;
 }
 
+PastRunCache::~PastRunCache() { StopReadAhead(); }
+
+void PastRunCache::StopReadAhead() {
+  stop_.store(true, std::memory_order_relaxed);
+  if (reader_.joinable()) reader_.join();
+}
+
+void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds) {
+  if (reader_.joinable() || stop_.load(std::memory_order_relaxed)) return;
+  for (const std::string& id : horseIds) {
+    if (!IsHorseId(id)) continue;
+    const auto [it, added] = files_.try_emplace(id);
+    // Map nodes stay where they are while the caller adds others: the thread keeps pointers.
+    if (added) ahead_.push_back({&it->second, it->first});
+  }
+  if (ahead_.empty()) return;
+  reader_ = std::thread([this] {
+    for (const Ahead& a : ahead_) {
+      if (stop_.load(std::memory_order_relaxed)) break;
+      int unread = kUnread;
+      if (a.entry->state.compare_exchange_strong(unread, kReading, std::memory_order_acquire)) Fill(*a.entry, a.id, true);
+    }
+  });
+}
+
+void PastRunCache::Fill(Entry& entry, std::string_view horseId, bool parse) {
+  const fs::path path = PastRunPathIn(pastRunFolder_, horseId);
+  if (!path.empty()) entry.file = ReadPastRunRecords(path);
+  if (parse) ParseEntry(entry);
+  entry.state.store(kRead, std::memory_order_release);
+  entry.state.notify_all();
+}
+
+void PastRunCache::ParseEntry(Entry& entry) {
+  entry.parsed = true;
+  if (entry.file.ok()) entry.index = std::make_unique<PastRunIndex>(Parse(entry.file));
+}
+
 PastRunCache::Entry& PastRunCache::Read(std::string_view horseId) {
   auto it = files_.find(horseId);
-  if (it == files_.end()) it = files_.emplace(std::string(horseId), Entry{}).first;
+  if (it == files_.end()) it = files_.try_emplace(std::string(horseId)).first;
   Entry& entry = it->second;
-  if (!entry.read) {
-    entry.read = true;
-    const fs::path path = PastRunPathIn(pastRunFolder_, horseId);
-    if (!path.empty()) entry.file = ReadPastRunRecords(path);
+  int state = entry.state.load(std::memory_order_acquire);
+  if (state == kUnread && entry.state.compare_exchange_strong(state, kReading, std::memory_order_acquire)) {
+    Fill(entry, horseId, false);
+    return entry;
+  }
+  while (state != kRead) {  // the read-ahead has it
+    entry.state.wait(state, std::memory_order_acquire);
+    state = entry.state.load(std::memory_order_acquire);
   }
   return entry;
 }
@@ -137,10 +182,7 @@ const RecordFile* PastRunCache::File(std::string_view horseId) {
 const PastRunIndex* PastRunCache::Get(std::string_view horseId, std::string* error) {
   if (error) error->clear();
   Entry& entry = Read(horseId);
-  if (!entry.parsed) {
-    entry.parsed = true;
-    if (entry.file.ok()) entry.index = std::make_unique<PastRunIndex>(Parse(entry.file));
-  }
+  if (!entry.parsed) ParseEntry(entry);
   if (error && !entry.file.ok() && !entry.file.missing()) *error = entry.file.error();
   return entry.index.get();
 }

@@ -8,11 +8,19 @@
 // places where it occurs among the first n field entries of a line, in file order.
 //
 // The files must not change during the run; make a new cache for the next run.
+//
+// A run that knows its horses up front hands them to ReadAhead: a second thread then reads and
+// parses their files in that order while the caller compares the ones already done (the machine
+// this runs on has two cores, and reading is a third of a run). Whichever thread comes to a file
+// first reads it; the other waits for it. Everything else stays on the caller's thread.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -74,6 +82,15 @@ class PastRunCache {
 
   explicit PastRunCache(fs::path programFolder)
       : programFolder_(std::move(programFolder)), pastRunFolder_(PastRunFolder(programFolder_)) {}
+  ~PastRunCache();
+  PastRunCache(const PastRunCache&) = delete;
+  PastRunCache& operator=(const PastRunCache&) = delete;
+
+  // Starts reading and parsing the files of these horses, in this order, on a second thread. IDs
+  // that are not ten digits or were asked for already are left out. At most one read-ahead per
+  // cache: a later call does nothing. Get and File wait for a file the thread has taken and not
+  // finished, and read a file themselves when they come to it first.
+  void ReadAhead(const std::vector<std::string>& horseIds);
 
   // The parsed file of a horse. nullptr when there is none: the ID is not ten digits, the file
   // does not exist, or it is damaged or unreadable — then error is set to the CP932 message
@@ -97,8 +114,11 @@ class PastRunCache {
   const fs::path& pastRunFolder() const { return pastRunFolder_; }
 
  private:
+  // An entry's state. Only the thread that moved it from kUnread to kReading writes its file and
+  // index until it stores kRead (release); a reader sees them after loading kRead (acquire).
+  enum : int { kUnread = 0, kReading = 1, kRead = 2 };
   struct Entry {
-    bool read = false;                    // file holds what was read
+    std::atomic<int> state{kUnread};
     bool parsed = false;                  // index is what parsing gave
     RecordFile file;
     std::unique_ptr<PastRunIndex> index;  // null when there is no usable file
@@ -139,13 +159,26 @@ class PastRunCache {
     std::vector<SlotEntry> slots_;   // size a power of two
   };
   Entry& Read(std::string_view horseId);
+  // Reads the file of an entry this thread has moved to kReading (and parses it when asked), then
+  // marks it kRead.
+  void Fill(Entry& entry, std::string_view horseId, bool parse);
+  void ParseEntry(Entry& entry);
   int Intern(std::string_view name);
+  void StopReadAhead();
 
   fs::path programFolder_;
   fs::path pastRunFolder_;  // looked up once: the files must not move during the run
   std::unordered_map<std::string, Entry, IdHash, std::equal_to<>> files_;  // by horse ID
   NameTable names_;
-  std::vector<std::uint64_t> occurrences_;  // Parse's scratch, kept from file to file
+  // Guards names_ while a read-ahead runs: the second thread adds names as it parses.
+  mutable std::mutex namesMutex_;
+  struct Ahead {
+    Entry* entry;
+    std::string_view id;  // the key of its node in files_
+  };
+  std::vector<Ahead> ahead_;  // the read-ahead's files in order; fixed once the thread runs
+  std::atomic<bool> stop_{false};
+  std::thread reader_;
 };
 
 }  // namespace kv

@@ -28,6 +28,14 @@ TEST(SimulatedComparison, EveryPairOfSeveralDaysEqualsThePlainWalk) {
     const SimulatedDay& day = days[d];
     model->Reset();
     PastRunCache cache(dir.path());  // one cache per run of a day
+    if (d % 2 == 0) {
+      // Every other day with the files read ahead on the second thread, in race order, with an ID
+      // that names no file and one that is no ID; the comparisons then wait for or overtake it.
+      std::vector<std::string> ids = {"2099999999", "12"};
+      for (const auto& field : day.se)
+        for (const std::string& se : field) ids.push_back(FldStr(se, kSE_HorseId));
+      cache.ReadAhead(ids);
+    }
     TwoHorseComparison fast(*model, cache, &ui);
     for (size_t r = 0; r < day.ra.size(); ++r) {
       const int slot = static_cast<int>(r);
@@ -104,4 +112,31 @@ TEST(SimulatedComparison, EveryPairOfSeveralDaysEqualsThePlainWalk) {
   RecordProperty("comparisons", std::to_string(comparisons));
   RecordProperty("meetings", std::to_string(meetings));
   RecordProperty("pairs", std::to_string(pairs));
+}
+
+// A cache let go while its read-ahead still runs stops the thread first; a damaged file read
+// ahead is told as when it is read on demand.
+TEST(SimulatedComparison, ReadAheadStopsWithItsCacheAndTellsDamagedFiles) {
+  ScratchFolder dir;
+  const std::vector<SimulatedDay> days = SimulatePastRuns(dir.path(), 20240601, sim::Date{2023, 9, 1}, 8);
+  std::vector<std::string> ids;
+  for (const auto& field : days.back().se)
+    for (const std::string& se : field) ids.push_back(FldStr(se, kSE_HorseId));
+  ASSERT_GT(ids.size(), 100u);
+  for (int round = 0; round < 20; ++round) {
+    PastRunCache cache(dir.path());
+    cache.ReadAhead(ids);
+    if (round % 2) ASSERT_NE(cache.Get(ids[5]), nullptr);
+  }
+
+  WriteFileAtomic(PastRunPath(dir.path(), ids[3]), "cut short");
+  PastRunCache onDemand(dir.path()), ahead(dir.path());
+  std::string want, got;
+  EXPECT_EQ(onDemand.Get(ids[3], &want), nullptr);
+  ahead.ReadAhead(ids);
+  EXPECT_EQ(ahead.Get(ids[3], &got), nullptr);
+  EXPECT_FALSE(want.empty());
+  EXPECT_EQ(got, want);
+  ASSERT_NE(ahead.Get(ids.back()), nullptr);
+  EXPECT_EQ(ahead.File(ids.back())->Bytes(), onDemand.File(ids.back())->Bytes());
 }
