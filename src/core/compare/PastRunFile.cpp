@@ -154,8 +154,4 @@ FileResult WritePastRunFile(const fs::path& path, const std::vector<std::string>
   return WriteFileAtomic(path, PastRunFileBytes(lines));
 }
 
-int TimeTenths(std::string_view t4) {
-  return ParseInt(Fld(t4, 1, 1)) * 600 + ParseInt(Fld(t4, 2, 3));
-}
-
 }  // namespace kv

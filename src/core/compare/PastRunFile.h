@@ -119,7 +119,9 @@ FileResult WritePastRunFile(const fs::path& path, const std::vector<std::string>
 
 // A JV-Data time "msst" in tenths of a second: minutes × 600 + the next three digits
 // ("1345" -> 945). Blank or "0000" reads 0 (no time).
-int TimeTenths(std::string_view t4);
+inline int TimeTenths(std::string_view t4) {
+  return ParseInt(Fld(t4, 1, 1)) * 600 + ParseInt(Fld(t4, 2, 3));
+}
 
 inline int PastRunDate(std::string_view line) { return static_cast<int>(FldLong(line, kak::kDate, kak::kDateLen)); }
 
