@@ -120,7 +120,11 @@ void SyncFolder(const fs::path& dir) {
 }
 // Syncs every file system that holds one of the folders (once per device). False when a sync
 // failed.
-bool SyncFileSystems(const std::vector<fs::path>& folders) {
+bool SyncFileSystems(const std::vector<fs::path>& writtenFolders) {
+  // A batch writes many files into few folders: each folder is looked at once.
+  std::vector<fs::path> folders = writtenFolders;
+  std::sort(folders.begin(), folders.end());
+  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
   std::vector<dev_t> done;
   bool ok = true;
   for (const fs::path& folder : folders) {
@@ -273,7 +277,12 @@ FileResult ReadFile(const fs::path& path, std::string& out) {
   // hundreds of files, and each look-up walks the path again).
   out.clear();
   const int fd = OpenForRead(path);
-  if (fd < 0) return FileResult::Fail(Why(path, "cannot open"));
+  if (fd < 0) {
+    const int why = errno;  // kept for the caller, who may tell a missing file by it
+    FileResult r = FileResult::Fail(Why(path, "cannot open"));
+    errno = why;
+    return r;
+  }
   const long long size = OpenFileSize(fd);
   FileResult r;
   if (size < 0) {

@@ -46,7 +46,8 @@ struct FileWrite {
 // is synced again. One result per write, in order; a failed write leaves its old file whole.
 std::vector<FileResult> WriteFilesAtomic(const std::vector<FileWrite>& writes);
 
-// Whole file into out. A missing file is an error (callers that accept it check exists first).
+// Whole file into out. A missing file is an error (callers that accept it check exists first, or
+// look at errno: a failed open leaves the platform's error there).
 FileResult ReadFile(const fs::path& path, std::string& out);
 
 // Appends bytes to path (creating it), used for logs only.

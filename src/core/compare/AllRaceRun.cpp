@@ -126,11 +126,11 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
     } else if (shared.predictions) {
       // The lines wait in the batch; the day is recorded when they are written.
       res.predictionTicket = static_cast<int>(shared.predictions->days());
-      PredictionWriteResult w = shared.predictions->Merge(day, races > 6);
+      PredictionWriteResult w = shared.predictions->Merge(day, races > 6, &cache);
       res.errors.insert(res.errors.end(), w.errors.begin(), w.errors.end());
       res.writeFailed = !w.errors.empty();
     } else {
-      PredictionWriteResult w = WritePredictions(day, prog);
+      PredictionWriteResult w = WritePredictions(day, prog, &cache);
       res.errors.insert(res.errors.end(), w.errors.begin(), w.errors.end());
       res.predictionsWritten = w.errors.empty();
       res.writeFailed = !w.errors.empty();

@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 #include "app/ProgramFolders.h"
 #include "compare/PastRunFile.h"
@@ -120,9 +121,13 @@ PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string>
   };
   // Writes the held lines into the files (merged with them as they stand, unless the build
   // starts from nothing) and lets them go.
+  // The SEI folder looked up once, and each birth-year folder made once per build: a build
+  // writes thousands of files into a few dozen folders.
+  const fs::path pastRunFolder = PastRunFolder(programFolder);
+  std::unordered_set<fs::path::string_type> madeFolders;
   auto writeHeld = [&]() {
     for (auto& [id, added] : byHorse) {
-      const fs::path path = PastRunPath(programFolder, id);
+      const fs::path path = PastRunPathIn(pastRunFolder, id);
       std::vector<std::string> lines;
       RecordFile old = base == PastRunBase::Files ? ReadPastRunRecords(path) : RecordFile();
       if (old.status() == RecordFile::Status::Damaged) {
@@ -139,9 +144,11 @@ PastRunBuildResult Build(const fs::path& programFolder, std::vector<std::string>
       lines.reserve(old.size() + added.size());
       for (size_t k = 0; k < old.size(); ++k) lines.emplace_back(old.Line(k));
       MergePastRunLines(lines, added);
-      if (old.status() == RecordFile::Status::Missing || base == PastRunBase::Empty) {
+      if ((old.status() == RecordFile::Status::Missing || base == PastRunBase::Empty) &&
+          !madeFolders.contains(path.parent_path().native())) {
         std::error_code ec;
         fs::create_directories(path.parent_path(), ec);
+        if (!ec) madeFolders.insert(path.parent_path().native());
         if (ec) {
           if (result.ok) result.error = ToCp932("cannot create folder " + path.parent_path().string() + ": " + ec.message());
           result.ok = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "compare/PredictionFile.h"
 #include "text/Field.h"
 
 namespace kv {
@@ -127,6 +128,25 @@ void PastRunCache::StopReadAhead() {
   if (reader_.joinable()) reader_.join();
 }
 
+namespace {
+
+// Entry states (PastRunCache::kUnread…): the thread that moves a state from unread to reading
+// fills what it guards, then publishes it; any other thread waits for that.
+bool TryClaim(std::atomic<int>& state, int unread, int reading) {
+  int s = state.load(std::memory_order_acquire);
+  return s == unread && state.compare_exchange_strong(s, reading, std::memory_order_acquire);
+}
+void Publish(std::atomic<int>& state, int read) {
+  state.store(read, std::memory_order_release);
+  state.notify_all();
+}
+void WaitUntil(std::atomic<int>& state, int read) {
+  for (int s = state.load(std::memory_order_acquire); s != read; s = state.load(std::memory_order_acquire))
+    state.wait(s, std::memory_order_acquire);
+}
+
+}  // namespace
+
 void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds) {
   if (reader_.joinable() || stop_.load(std::memory_order_relaxed)) return;
   for (const std::string& id : horseIds) {
@@ -136,11 +156,16 @@ void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds) {
     if (added) ahead_.push_back({&it->second, it->first});
   }
   if (ahead_.empty()) return;
+  // The past-run files first (the comparisons wait for them), then the prediction files (read
+  // when the day's lines are merged, after every comparison).
   reader_ = std::thread([this] {
     for (const Ahead& a : ahead_) {
-      if (stop_.load(std::memory_order_relaxed)) break;
-      int unread = kUnread;
-      if (a.entry->state.compare_exchange_strong(unread, kReading, std::memory_order_acquire)) Fill(*a.entry, a.id, true);
+      if (stop_.load(std::memory_order_relaxed)) return;
+      if (TryClaim(a.entry->state, kUnread, kReading)) Fill(*a.entry, a.id, true);
+    }
+    for (const Ahead& a : ahead_) {
+      if (stop_.load(std::memory_order_relaxed)) return;
+      if (TryClaim(a.entry->predictionState, kUnread, kReading)) FillPredictions(*a.entry, a.id);
     }
   });
 }
@@ -149,8 +174,13 @@ void PastRunCache::Fill(Entry& entry, std::string_view horseId, bool parse) {
   const fs::path path = PastRunPathIn(pastRunFolder_, horseId);
   if (!path.empty()) entry.file = ReadPastRunRecords(path);
   if (parse) ParseEntry(entry);
-  entry.state.store(kRead, std::memory_order_release);
-  entry.state.notify_all();
+  Publish(entry.state, kRead);
+}
+
+void PastRunCache::FillPredictions(Entry& entry, std::string_view horseId) {
+  const fs::path path = PredictionPathIn(pastRunFolder_, horseId);
+  if (!path.empty()) entry.predictions = ReadPredictionRecords(path);
+  Publish(entry.predictionState, kRead);
 }
 
 void PastRunCache::ParseEntry(Entry& entry) {
@@ -158,25 +188,34 @@ void PastRunCache::ParseEntry(Entry& entry) {
   if (entry.file.ok()) entry.index = std::make_unique<PastRunIndex>(Parse(entry.file));
 }
 
-PastRunCache::Entry& PastRunCache::Read(std::string_view horseId) {
+PastRunCache::Entry& PastRunCache::EntryOf(std::string_view horseId) {
   auto it = files_.find(horseId);
   if (it == files_.end()) it = files_.try_emplace(std::string(horseId)).first;
-  Entry& entry = it->second;
-  int state = entry.state.load(std::memory_order_acquire);
-  if (state == kUnread && entry.state.compare_exchange_strong(state, kReading, std::memory_order_acquire)) {
+  return it->second;
+}
+
+PastRunCache::Entry& PastRunCache::Read(std::string_view horseId) {
+  Entry& entry = EntryOf(horseId);
+  if (TryClaim(entry.state, kUnread, kReading))
     Fill(entry, horseId, false);
-    return entry;
-  }
-  while (state != kRead) {  // the read-ahead has it
-    entry.state.wait(state, std::memory_order_acquire);
-    state = entry.state.load(std::memory_order_acquire);
-  }
+  else
+    WaitUntil(entry.state, kRead);  // the read-ahead has it
   return entry;
 }
 
 const RecordFile* PastRunCache::File(std::string_view horseId) {
   if (!IsHorseId(horseId)) return nullptr;
   return &Read(horseId).file;
+}
+
+const RecordFile* PastRunCache::PredictionFile(std::string_view horseId) {
+  if (!IsHorseId(horseId)) return nullptr;
+  Entry& entry = EntryOf(horseId);
+  if (TryClaim(entry.predictionState, kUnread, kReading))
+    FillPredictions(entry, horseId);
+  else
+    WaitUntil(entry.predictionState, kRead);
+  return &entry.predictions;
 }
 
 const PastRunIndex* PastRunCache::Get(std::string_view horseId, std::string* error) {

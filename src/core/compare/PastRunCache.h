@@ -102,6 +102,12 @@ class PastRunCache {
   // nullptr when the ID is not ten digits.
   const RecordFile* File(std::string_view horseId);
 
+  // The prediction file of a horse as read (framing checked): read at most once per cache (by the
+  // read-ahead after all past-run files), so that the day loader's marks and the merge of the
+  // day's lines share one read. The files must not be written while the cache is in use.
+  // nullptr when the ID is not ten digits.
+  const RecordFile* PredictionFile(std::string_view horseId);
+
   // The id of an 18-byte name: kBlankName for blanks, kUnknownName when no file read so far
   // holds it (such a name matches nothing).
   int NameId(std::string_view name) const;
@@ -114,14 +120,16 @@ class PastRunCache {
   const fs::path& pastRunFolder() const { return pastRunFolder_; }
 
  private:
-  // An entry's state. Only the thread that moved it from kUnread to kReading writes its file and
-  // index until it stores kRead (release); a reader sees them after loading kRead (acquire).
+  // An entry's states. Only the thread that moved one from kUnread to kReading writes what it
+  // guards until it stores kRead (release); a reader sees it after loading kRead (acquire).
   enum : int { kUnread = 0, kReading = 1, kRead = 2 };
   struct Entry {
     std::atomic<int> state{kUnread};
     bool parsed = false;                  // index is what parsing gave
     RecordFile file;
     std::unique_ptr<PastRunIndex> index;  // null when there is no usable file
+    std::atomic<int> predictionState{kUnread};  // guards predictions the same way
+    RecordFile predictions;
   };
   // Horse IDs are looked up by their bytes, without making a string.
   struct IdHash {
@@ -162,6 +170,8 @@ class PastRunCache {
   // Reads the file of an entry this thread has moved to kReading (and parses it when asked), then
   // marks it kRead.
   void Fill(Entry& entry, std::string_view horseId, bool parse);
+  void FillPredictions(Entry& entry, std::string_view horseId);
+  Entry& EntryOf(std::string_view horseId);
   void ParseEntry(Entry& entry);
   int Intern(std::string_view name);
   void StopReadAhead();

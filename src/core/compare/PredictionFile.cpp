@@ -6,6 +6,7 @@
 #include <set>
 #include <system_error>
 
+#include "compare/PastRunCache.h"
 #include "compare/PastRunFile.h"
 #include "compare/UnprocessedDays.h"
 #include "jvlink/DayFileStore.h"
@@ -123,11 +124,11 @@ FileResult MergePredictionLine(const fs::path& path, std::string_view line) {
   return WriteFileAtomic(path, LineBytes(lines));
 }
 
-PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder) {
+PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder, PastRunCache* reads) {
   // Every file is merged in memory first (a horse met twice keeps both lines), then all are
   // replaced in one batch: one flush of the disk for the day instead of one per horse.
   PredictionBatch batch(programFolder);
-  PredictionWriteResult res = batch.Merge(day, false);
+  PredictionWriteResult res = batch.Merge(day, false, reads);
   PredictionBatch::WriteOutcome w = batch.Write();
   res.filesWritten = w.filesWritten;
   res.errors.insert(res.errors.end(), w.errors.begin(), w.errors.end());
@@ -139,7 +140,7 @@ const std::vector<std::string>* PredictionBatch::Lines(const fs::path& path) con
   return it == byPath_.end() ? nullptr : &files_[it->second].lines;
 }
 
-PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool record) {
+PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool record, PastRunCache* reads) {
   PredictionWriteResult res;
   Day d;
   std::set<size_t> touched;
@@ -166,7 +167,8 @@ PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool recor
         file.path = path;
         std::string error;
         FileResult folder;
-        const RecordFile read = ReadPredictionRecords(path);
+        RecordFile own;
+        const RecordFile& read = reads ? *reads->PredictionFile(id) : (own = ReadPredictionRecords(path));
         if (!read.ok() && !read.missing()) error = ToUtf8(read.error());
         if (error.empty() && !folders_.contains(path.parent_path().native())) {
           folder = MakeFolder(path);

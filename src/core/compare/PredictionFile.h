@@ -29,6 +29,7 @@ namespace kv {
 
 struct TRaceAnalysis;
 class RaceDayModel;
+class PastRunCache;
 
 namespace yos {
 inline constexpr int kRaceKey = 1, kRaceKeyLen = 16;
@@ -81,7 +82,9 @@ struct PredictionWriteResult {
 // Writes a prediction line for every runner with a horse ID of every race of 5 to 18 registered
 // runners, and collects the day names of all races. A file whose bytes would not change is not
 // rewritten (it counts as written).
-PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder);
+// When reads is given, each file is taken as that cache read it (PastRunCache::PredictionFile).
+PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& programFolder,
+                                       PastRunCache* reads = nullptr);
 
 // The prediction lines of a run over many days, kept in memory and written once at the end:
 // every file the run touches is read once, each day's lines are merged into it, and Write
@@ -101,7 +104,8 @@ class PredictionBatch {
   // set and nothing failed, the day is entered in its processed-days list once its files are
   // written. The day's place in Write's outcome is its ticket: 0 for the first day merged, then
   // 1, 2…
-  PredictionWriteResult Merge(const RaceDayModel& day, bool record);
+  // When reads is given, a file the batch has not read yet is taken as that cache read it.
+  PredictionWriteResult Merge(const RaceDayModel& day, bool record, PastRunCache* reads = nullptr);
 
   struct DayOutcome {
     bool written = false;       // every file holding a line of the day reached the disk

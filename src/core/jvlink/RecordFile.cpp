@@ -1,5 +1,7 @@
 #include "jvlink/RecordFile.h"
 
+#include <cerrno>
+
 #include "jvlink/JVData_Structure.h"
 #include "text/Cp932.h"
 #include "text/Format.h"
@@ -21,6 +23,14 @@ RecordFile RecordFile::Read(const fs::path& path, int recordLength) {
   // Read first: the look-ups that tell a missing file from a hidden one run only when it fails.
   if (FileResult r = ReadFile(path, f.bytes_); !r) {
     f.bytes_.clear();
+#ifndef _WIN32
+    // No such file or folder on the way: missing, without a look-up (a folder replaced by a file
+    // fails with ENOTDIR instead). Windows tells both alike, so it looks.
+    if (errno == ENOENT) {
+      f.status_ = Status::Missing;
+      return f;
+    }
+#endif
     std::error_code ec;
     if (!fs::exists(path, ec)) {
       // "Missing" only when the folder that should hold the file is there: a folder replaced by

@@ -141,9 +141,9 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
     if (kak.ok()) {
       const fs::path yosPath = PredictionPathIn(pastRuns.pastRunFolder(), id);
       const std::vector<std::string>* pending = batch ? batch->Lines(yosPath) : nullptr;
-      RecordFile predictions;
+      static const RecordFile kNone;
+      const RecordFile& predictions = pending ? kNone : *pastRuns.PredictionFile(id);
       if (!pending) {
-        predictions = ReadPredictionRecords(yosPath);
         if (!predictions.ok() && !predictions.missing()) {
           problems.push_back(predictions.error());
           ui.Status(predictions.error());

@@ -8,6 +8,7 @@
 #include "CompareReference.h"
 #include "RecordingPorts.h"
 #include "SimulatedPastRuns.h"
+#include "compare/PredictionFile.h"
 #include "compare/TwoHorseComparison.h"
 #include "model/RaceDayModel.h"
 #include "vocab/Combination.h"
@@ -115,7 +116,7 @@ TEST(SimulatedComparison, EveryPairOfSeveralDaysEqualsThePlainWalk) {
 }
 
 // A cache let go while its read-ahead still runs stops the thread first; a damaged file read
-// ahead is told as when it is read on demand.
+// ahead is told as when it is read on demand; prediction files are read ahead too.
 TEST(SimulatedComparison, ReadAheadStopsWithItsCacheAndTellsDamagedFiles) {
   ScratchFolder dir;
   const std::vector<SimulatedDay> days = SimulatePastRuns(dir.path(), 20240601, sim::Date{2023, 9, 1}, 8);
@@ -130,6 +131,8 @@ TEST(SimulatedComparison, ReadAheadStopsWithItsCacheAndTellsDamagedFiles) {
   }
 
   WriteFileAtomic(PastRunPath(dir.path(), ids[3]), "cut short");
+  const std::string predictions = std::string(50, '1') + "\r\n" + std::string(50, '2') + "\r\n";
+  WriteFileAtomic(PredictionPath(dir.path(), ids[7]), predictions);
   PastRunCache onDemand(dir.path()), ahead(dir.path());
   std::string want, got;
   EXPECT_EQ(onDemand.Get(ids[3], &want), nullptr);
@@ -139,4 +142,8 @@ TEST(SimulatedComparison, ReadAheadStopsWithItsCacheAndTellsDamagedFiles) {
   EXPECT_EQ(got, want);
   ASSERT_NE(ahead.Get(ids.back()), nullptr);
   EXPECT_EQ(ahead.File(ids.back())->Bytes(), onDemand.File(ids.back())->Bytes());
+  // The prediction files come after every past-run file, or when asked first.
+  EXPECT_EQ(ahead.PredictionFile(ids[7])->Bytes(), predictions);
+  EXPECT_TRUE(ahead.PredictionFile(ids[8])->missing());
+  EXPECT_EQ(ahead.PredictionFile("12"), nullptr);
 }
