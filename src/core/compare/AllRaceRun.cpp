@@ -101,6 +101,7 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
   std::optional<PastRunCache> ownCache;
   if (!shared.pastRuns) ownCache.emplace(prog);
   PastRunCache& cache = shared.pastRuns ? *shared.pastRuns : *ownCache;
+  ReadAheadRunners(cache, day);  // nothing new when the loader has started it
   bool ok = true;
   for (int r = 0, step = 0; r < kMaxRaces && ok; ++r) {
     if (day.IsRaceSlotEmpty(r)) continue;
