@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "compare/PredictionFile.h"
 #include "text/Field.h"
@@ -156,18 +157,24 @@ void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds) {
     if (added) ahead_.push_back({&it->second, it->first});
   }
   if (ahead_.empty()) return;
+  try {
+    reader_ = std::thread([this] { ReadAll(); });
+  } catch (const std::system_error&) {
+    ahead_.clear();  // nothing taken: every file is read when asked for
+  }
+}
+
+void PastRunCache::ReadAll() {
   // The past-run files first (the comparisons wait for them), then the prediction files (read
   // when the day's lines are merged, after every comparison).
-  reader_ = std::thread([this] {
-    for (const Ahead& a : ahead_) {
-      if (stop_.load(std::memory_order_relaxed)) return;
-      if (TryClaim(a.entry->state, kUnread, kReading)) Fill(*a.entry, a.id, true);
-    }
-    for (const Ahead& a : ahead_) {
-      if (stop_.load(std::memory_order_relaxed)) return;
-      if (TryClaim(a.entry->predictionState, kUnread, kReading)) FillPredictions(*a.entry, a.id);
-    }
-  });
+  for (const Ahead& a : ahead_) {
+    if (stop_.load(std::memory_order_relaxed)) return;
+    if (TryClaim(a.entry->state, kUnread, kReading)) Fill(*a.entry, a.id, true);
+  }
+  for (const Ahead& a : ahead_) {
+    if (stop_.load(std::memory_order_relaxed)) return;
+    if (TryClaim(a.entry->predictionState, kUnread, kReading)) FillPredictions(*a.entry, a.id);
+  }
 }
 
 void PastRunCache::Fill(Entry& entry, std::string_view horseId, bool parse) {

@@ -10,9 +10,10 @@
 // The files must not change during the run; make a new cache for the next run.
 //
 // A run that knows its horses up front hands them to ReadAhead: a second thread then reads and
-// parses their files in that order while the caller compares the ones already done (the machine
-// this runs on has two cores, and reading is a third of a run). Whichever thread comes to a file
-// first reads it; the other waits for it. Everything else stays on the caller's thread.
+// parses their past-run files in that order while the caller compares the ones already done,
+// then reads their prediction files for the merge of the day's lines (a run spends a third of
+// its time reading, and the machines this runs on have two cores). Whichever thread comes to a
+// file first reads it; the other waits for it. Everything else stays on the caller's thread.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -89,7 +90,8 @@ class PastRunCache {
   // Starts reading and parsing the files of these horses, in this order, on a second thread. IDs
   // that are not ten digits or were asked for already are left out. At most one read-ahead per
   // cache: a later call does nothing. Get and File wait for a file the thread has taken and not
-  // finished, and read a file themselves when they come to it first.
+  // finished, and read a file themselves when they come to it first. Where no thread can be
+  // started, every file is read when asked for, as without a read-ahead.
   void ReadAhead(const std::vector<std::string>& horseIds);
 
   // The parsed file of a horse. nullptr when there is none: the ID is not ten digits, the file
@@ -104,8 +106,8 @@ class PastRunCache {
 
   // The prediction file of a horse as read (framing checked): read at most once per cache (by the
   // read-ahead after all past-run files), so that the day loader's marks and the merge of the
-  // day's lines share one read. The files must not be written while the cache is in use.
-  // nullptr when the ID is not ten digits.
+  // day's lines share one read. Once the run has written the day's lines these copies are old:
+  // the next run makes a new cache. nullptr when the ID is not ten digits.
   const RecordFile* PredictionFile(std::string_view horseId);
 
   // The id of an 18-byte name: kBlankName for blanks, kUnknownName when no file read so far
@@ -174,6 +176,7 @@ class PastRunCache {
   Entry& EntryOf(std::string_view horseId);
   void ParseEntry(Entry& entry);
   int Intern(std::string_view name);
+  void ReadAll();  // the read-ahead thread's work
   void StopReadAhead();
 
   fs::path programFolder_;
