@@ -129,24 +129,24 @@ void PastRunCache::StopReadAhead() {
   if (reader_.joinable()) reader_.join();
 }
 
-namespace {
-
-// Entry states (PastRunCache::kUnread…): the thread that moves a state from unread to reading
-// fills what it guards, then publishes it; any other thread waits for that.
-bool TryClaim(std::atomic<int>& state, int unread, int reading) {
+bool PastRunCache::TryClaim(std::atomic<int>& state) {
   int s = state.load(std::memory_order_acquire);
-  return s == unread && state.compare_exchange_strong(s, reading, std::memory_order_acquire);
-}
-void Publish(std::atomic<int>& state, int read) {
-  state.store(read, std::memory_order_release);
-  state.notify_all();
-}
-void WaitUntil(std::atomic<int>& state, int read) {
-  for (int s = state.load(std::memory_order_acquire); s != read; s = state.load(std::memory_order_acquire))
-    state.wait(s, std::memory_order_acquire);
+  return s == kUnread && state.compare_exchange_strong(s, kReading, std::memory_order_acquire);
 }
 
-}  // namespace
+void PastRunCache::Publish(std::atomic<int>& state) {
+  {
+    std::lock_guard lock(stateMutex_);
+    state.store(kRead, std::memory_order_release);
+  }
+  stateChanged_.notify_all();
+}
+
+void PastRunCache::WaitUntilRead(std::atomic<int>& state) {
+  if (state.load(std::memory_order_acquire) == kRead) return;
+  std::unique_lock lock(stateMutex_);
+  stateChanged_.wait(lock, [&] { return state.load(std::memory_order_acquire) == kRead; });
+}
 
 void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds) {
   if (reader_.joinable() || stop_.load(std::memory_order_relaxed)) return;
@@ -169,11 +169,11 @@ void PastRunCache::ReadAll() {
   // when the day's lines are merged, after every comparison).
   for (const Ahead& a : ahead_) {
     if (stop_.load(std::memory_order_relaxed)) return;
-    if (TryClaim(a.entry->state, kUnread, kReading)) Fill(*a.entry, a.id, true);
+    if (TryClaim(a.entry->state)) Fill(*a.entry, a.id, true);
   }
   for (const Ahead& a : ahead_) {
     if (stop_.load(std::memory_order_relaxed)) return;
-    if (TryClaim(a.entry->predictionState, kUnread, kReading)) FillPredictions(*a.entry, a.id);
+    if (TryClaim(a.entry->predictionState)) FillPredictions(*a.entry, a.id);
   }
 }
 
@@ -181,13 +181,13 @@ void PastRunCache::Fill(Entry& entry, std::string_view horseId, bool parse) {
   const fs::path path = PastRunPathIn(pastRunFolder_, horseId);
   if (!path.empty()) entry.file = ReadPastRunRecords(path);
   if (parse) ParseEntry(entry);
-  Publish(entry.state, kRead);
+  Publish(entry.state);
 }
 
 void PastRunCache::FillPredictions(Entry& entry, std::string_view horseId) {
   const fs::path path = PredictionPathIn(pastRunFolder_, horseId);
   if (!path.empty()) entry.predictions = ReadPredictionRecords(path);
-  Publish(entry.predictionState, kRead);
+  Publish(entry.predictionState);
 }
 
 void PastRunCache::ParseEntry(Entry& entry) {
@@ -203,10 +203,10 @@ PastRunCache::Entry& PastRunCache::EntryOf(std::string_view horseId) {
 
 PastRunCache::Entry& PastRunCache::Read(std::string_view horseId) {
   Entry& entry = EntryOf(horseId);
-  if (TryClaim(entry.state, kUnread, kReading))
+  if (TryClaim(entry.state))
     Fill(entry, horseId, false);
   else
-    WaitUntil(entry.state, kRead);  // the read-ahead has it
+    WaitUntilRead(entry.state);  // the read-ahead has it
   return entry;
 }
 
@@ -218,10 +218,10 @@ const RecordFile* PastRunCache::File(std::string_view horseId) {
 const RecordFile* PastRunCache::PredictionFile(std::string_view horseId) {
   if (!IsHorseId(horseId)) return nullptr;
   Entry& entry = EntryOf(horseId);
-  if (TryClaim(entry.predictionState, kUnread, kReading))
+  if (TryClaim(entry.predictionState))
     FillPredictions(entry, horseId);
   else
-    WaitUntil(entry.predictionState, kRead);
+    WaitUntilRead(entry.predictionState);
   return &entry.predictions;
 }
 

@@ -16,6 +16,7 @@
 // file first reads it; the other waits for it. Everything else stays on the caller's thread.
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -123,7 +124,9 @@ class PastRunCache {
 
  private:
   // An entry's states. Only the thread that moved one from kUnread to kReading writes what it
-  // guards until it stores kRead (release); a reader sees it after loading kRead (acquire).
+  // guards until it stores kRead (release); a reader sees it after loading kRead (acquire). A
+  // thread that finds kReading sleeps on stateChanged_ (a condition variable: the standard
+  // atomic wait of one of the supported compilers can miss its wake-up).
   enum : int { kUnread = 0, kReading = 1, kRead = 2 };
   struct Entry {
     std::atomic<int> state{kUnread};
@@ -177,6 +180,9 @@ class PastRunCache {
   void ParseEntry(Entry& entry);
   int Intern(std::string_view name);
   void ReadAll();  // the read-ahead thread's work
+  static bool TryClaim(std::atomic<int>& state);  // kUnread -> kReading by this thread
+  void Publish(std::atomic<int>& state);          // kRead, and every waiter woken
+  void WaitUntilRead(std::atomic<int>& state);
   void StopReadAhead();
 
   fs::path programFolder_;
@@ -191,6 +197,8 @@ class PastRunCache {
   };
   std::vector<Ahead> ahead_;  // the read-ahead's files in order; fixed once the thread runs
   std::atomic<bool> stop_{false};
+  std::mutex stateMutex_;
+  std::condition_variable stateChanged_;
   std::thread reader_;
 };
 
