@@ -1,7 +1,13 @@
 #include "compare/AllRaceRun.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "app/DamagedFiles.h"
 #include "app/Settings.h"
@@ -34,26 +40,194 @@ class RaceProgressUi : public ForwardingUi {
   std::string race_, text_;
 };
 
-template <typename T, size_t N>
-void Fill(T (&a)[N], T v) {
-  std::fill(a, a + N, v);
+// Calls f(field of to, field of from) for every field the comparison of a race fills.
+template <typename F>
+void ForEachComparisonField(TRaceAnalysis& to, const TRaceAnalysis& from, F f) {
+  f(to.Wins, from.Wins), f(to.Losses, from.Losses), f(to.WinRate, from.WinRate);
+  f(to.WinRateRank, from.WinRateRank), f(to.WinsRank, from.WinsRank), f(to.WinsRevRank, from.WinsRevRank);
+  f(to.PointWins, from.PointWins), f(to.PointLosses, from.PointLosses), f(to.PointWinRate, from.PointWinRate);
+  f(to.PointWinRateRank, from.PointWinRateRank), f(to.PointWinsRevRank, from.PointWinsRevRank);
+  f(to.PairCompared, from.PairCompared), f(to.PairFirstWon, from.PairFirstWon);
+  f(to.PairSecondWon, from.PairSecondWon), f(to.PairFirstPt, from.PairFirstPt);
+  f(to.PairSecondPt, from.PairSecondPt), f(to.PairFirstOwnPt, from.PairFirstOwnPt);
+  f(to.PairSecondOwnPt, from.PairSecondOwnPt), f(to.PairFirstTotalPt, from.PairFirstTotalPt);
+  f(to.PairSecondTotalPt, from.PairSecondTotalPt), f(to.PairDirect, from.PairDirect);
+  to.Compared = from.Compared;
 }
+
+// Rates -1.0, everything else 0.
+void ResetComparisons(TRaceAnalysis& a) {
+  ForEachComparisonField(a, a, [](auto& to, const auto&) {
+    using T = std::remove_reference_t<decltype(to[0])>;
+    std::fill(std::begin(to), std::end(to), std::is_floating_point_v<T> ? T(-1) : T(0));
+  });
+  a.Compared = 0;
+}
+
+void CopyComparisons(TRaceAnalysis& to, const TRaceAnalysis& from) {
+  ForEachComparisonField(to, from, [](auto& t, const auto& f) { std::copy(std::begin(f), std::end(f), std::begin(t)); });
+}
+
+// The comparisons of the day's races, on two threads where one can be started: the caller's
+// thread takes races from the first on and shows its progress; the second takes them from the
+// last on, each into a block of its own (the model is only written by the caller's thread, so a
+// window repainting while messages run never reads what the other thread writes). They meet in
+// the middle. The outcome is that of comparing the races one by one in order: when a race fails,
+// the races before it stay compared, it stays half compared and those after it stay reset.
+class RaceComparisons {
+ public:
+  // predictionIds: the runners whose prediction files the run reads next; the second thread reads
+  // them once it has no race left, from the last one back (the caller's thread starts at the
+  // first when it merges).
+  RaceComparisons(RaceDayModel& day, PastRunCache& cache, UiPort& ui, int threads,
+                  std::vector<std::string> predictionIds)
+      : day_(day), cache_(cache), ui_(ui), predictionIds_(std::move(predictionIds)) {
+    for (int r = 0; r < kMaxRaces; ++r)
+      if (!day.IsRaceSlotEmpty(r)) slots_.push_back(r);
+    back_ = static_cast<int>(slots_.size());
+    if (threads > 1 && slots_.size() > 1) {
+      blocks_.resize(slots_.size());
+      try {
+        second_ = std::thread([this] { RunSecond(); });
+      } catch (const std::system_error&) {
+        // the caller's thread compares every race
+      }
+    }
+  }
+  // Stops the second thread's prediction reads where they are.
+  ~RaceComparisons() {
+    {
+      std::lock_guard lock(claims_);
+      stopSecond_ = true;
+    }
+    if (second_.joinable()) second_.join();
+  }
+
+  // Compares every race; the number compared in order before the first failure, and its error.
+  int Run(std::string& error) {
+    RunFirst();
+    if (second_.joinable()) {  // wait for its races; its prediction reads go on
+      std::unique_lock lock(claims_);
+      secondDone_.wait(lock, [&] { return secondRacesDone_; });
+    }
+    if (firstFailed_ < 0 && secondFailed_ < 0 && lastStep_ < static_cast<int>(slots_.size()))
+      ui_.ProgressBar(static_cast<int>(slots_.size()), static_cast<int>(slots_.size()));  // the bar ends full
+    if (secondFailure_) std::rethrow_exception(secondFailure_);
+    if (firstFailed_ >= 0) {  // every race the second thread took comes after it
+      error = firstError_;
+      return firstFailed_;
+    }
+    const int stop = secondFailed_ >= 0 ? secondFailed_ : static_cast<int>(slots_.size());
+    for (int i = back_; i < static_cast<int>(slots_.size()) && i <= stop; ++i)
+      if (i < static_cast<int>(blocks_.size()) && blocks_[static_cast<size_t>(i)])
+        CopyComparisons(day_.RaceAnalysis(slots_[static_cast<size_t>(i)]), *blocks_[static_cast<size_t>(i)]);
+    if (secondFailed_ >= 0) error = secondError_;
+    if (!slots_.empty())  // the race compared last in order, as a one-by-one run leaves it
+      day_.WorkRace = slots_[static_cast<size_t>(std::min(stop, static_cast<int>(slots_.size()) - 1))];
+    return stop;
+  }
+
+ private:
+  void RunFirst() {
+    const int races = static_cast<int>(slots_.size());
+    for (;;) {
+      int i, step;
+      {
+        std::lock_guard lock(claims_);
+        if (front_ >= back_) return;
+        i = front_++;
+        step = front_ + races - back_;
+      }
+      const int r = slots_[static_cast<size_t>(i)];
+      const std::string raceText = RaceProgressText(day_.Race(r));
+      ui_.ProgressBar(lastStep_ = step, races);
+      ui_.ProgressDetail(raceText);
+      ui_.ProcessMessages();
+      day_.WorkRace = r;
+      RaceProgressUi raceUi(ui_, raceText);
+      TwoHorseComparison cmp(day_, cache_, &raceUi, 0);
+      if (!CompareRace(day_, r, cmp)) {
+        std::lock_guard lock(claims_);
+        firstFailed_ = i;
+        firstError_ = cmp.error();
+        stopSecond_ = true;
+        return;
+      }
+    }
+  }
+
+  void RunSecond() {
+    std::exception_ptr failure;
+    try {
+      CompareSecondRaces();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    {
+      std::lock_guard lock(claims_);
+      secondFailure_ = failure;
+      secondRacesDone_ = true;
+    }
+    secondDone_.notify_all();
+    if (failure) return;
+    try {
+      for (auto id = predictionIds_.rbegin(); id != predictionIds_.rend(); ++id) {
+        {
+          std::lock_guard lock(claims_);
+          if (stopSecond_) return;
+        }
+        cache_.PredictionFile(*id);
+      }
+    } catch (...) {
+      // only a read ahead: the caller's thread reads what is left
+    }
+  }
+
+  void CompareSecondRaces() {
+    TwoHorseComparison cmp(day_, cache_, nullptr, 1);
+    for (;;) {
+      int i;
+      {
+        std::lock_guard lock(claims_);
+        if (stopSecond_ || back_ <= front_) return;
+        i = --back_;
+      }
+      auto block = std::make_unique<TRaceAnalysis>();
+      ResetComparisons(*block);
+      cmp.SendResultsTo(block.get());
+      const bool ok = CompareRace(day_, slots_[static_cast<size_t>(i)], cmp);
+      blocks_[static_cast<size_t>(i)] = std::move(block);
+      if (!ok) {  // the caller's thread goes on up to this race
+        secondFailed_ = i;
+        secondError_ = cmp.error();
+        return;
+      }
+    }
+  }
+
+  RaceDayModel& day_;
+  PastRunCache& cache_;
+  UiPort& ui_;
+  const std::vector<std::string> predictionIds_;
+  std::vector<int> slots_;  // the races, in slot order
+  std::mutex claims_;       // guards front_, back_, stopSecond_ and secondRacesDone_
+  std::condition_variable secondDone_;
+  bool secondRacesDone_ = false;
+  int front_ = 0;           // the next race the caller's thread takes
+  int lastStep_ = 0;        // the bar's position as last shown
+  int back_ = 0;            // the second thread's races are [back_, size)
+  bool stopSecond_ = false;
+  int firstFailed_ = -1, secondFailed_ = -1;  // positions in slots_
+  std::string firstError_, secondError_;
+  std::vector<std::unique_ptr<TRaceAnalysis>> blocks_;  // the second thread's results
+  std::exception_ptr secondFailure_;
+  std::thread second_;
+};
 
 }  // namespace
 
 void ResetComparisons(RaceDayModel& day) {
-  for (int r = 0; r < kMaxRaces; ++r) {
-    TRaceAnalysis& a = day.RaceAnalysis(r);
-    for (int* p : {a.Wins, a.Losses, a.WinRateRank, a.WinsRank, a.WinsRevRank, a.PointWins, a.PointLosses,
-                   a.PointWinRateRank, a.PointWinsRevRank})
-      std::fill(p, p + kMaxRunners, 0);
-    Fill(a.WinRate, -1.0);
-    Fill(a.PointWinRate, -1.0);
-    for (int* p : {a.PairCompared, a.PairFirstWon, a.PairSecondWon, a.PairFirstPt, a.PairSecondPt,
-                   a.PairFirstOwnPt, a.PairSecondOwnPt, a.PairFirstTotalPt, a.PairSecondTotalPt, a.PairDirect})
-      std::fill(p, p + kMaxPairs, 0);
-    a.Compared = 0;
-  }
+  for (int r = 0; r < kMaxRaces; ++r) ResetComparisons(day.RaceAnalysis(r));
 }
 
 std::string RaceProgressText(std::string_view ra) {
@@ -68,14 +242,16 @@ int LoadedRaceCount(const RaceDayModel& day) {
   return n;
 }
 
-void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day) {
+std::vector<std::string> RunnerIds(const RaceDayModel& day) {
   std::vector<std::string> ids;
   for (int r = 0; r < kMaxRaces; ++r) {
     if (day.IsRaceSlotEmpty(r)) continue;
     for (int k = 0, n = day.RunnerCount(r); k < n; ++k) ids.emplace_back(Fld(day.Entry(r, k), kSE_HorseId));
   }
-  pastRuns.ReadAhead(ids);
+  return ids;
 }
+
+void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day) { pastRuns.ReadAhead(RunnerIds(day)); }
 
 AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks,
                              AllRaceRecord record) {
@@ -101,24 +277,16 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
   std::optional<PastRunCache> ownCache;
   if (!shared.pastRuns) ownCache.emplace(prog);
   PastRunCache& cache = shared.pastRuns ? *shared.pastRuns : *ownCache;
-  ReadAheadRunners(cache, day);  // nothing new when the loader has started it
-  bool ok = true;
-  for (int r = 0, step = 0; r < kMaxRaces && ok; ++r) {
-    if (day.IsRaceSlotEmpty(r)) continue;
-    const std::string raceText = RaceProgressText(day.Race(r));
-    ui.ProgressBar(++step, races);
-    ui.ProgressDetail(raceText);
-    ui.ProcessMessages();
-    day.WorkRace = r;
-    RaceProgressUi raceUi(ui, raceText);
-    TwoHorseComparison cmp(day, cache, &raceUi);
-    if (CompareRace(day, r, cmp)) {
-      ++res.racesCompared;
-    } else {
-      ok = false;
-      res.errors.push_back(cmp.error());
-    }
-  }
+  // Every runner's entry is made here, before the threads look them up. The files are read by
+  // the thread that compares their race (or were read ahead by the day loader).
+  const std::vector<std::string> ids = RunnerIds(day);
+  cache.Expect(ids);
+  const bool merges = record == AllRaceRecord::Write && !settings.GetBool("ReadKako", "IgnoDate");
+  std::string error;
+  RaceComparisons comparisons(day, cache, ui, shared.threads, merges ? ids : std::vector<std::string>{});
+  res.racesCompared = comparisons.Run(error);
+  const bool ok = res.racesCompared == races;
+  if (!ok) res.errors.push_back(error);
   res.compared = ok;
 
   if (ok && record == AllRaceRecord::Write) {

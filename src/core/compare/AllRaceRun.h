@@ -51,8 +51,10 @@ std::string RaceProgressText(std::string_view ra);
 // The number of races of the loaded day: the race slots with a race.
 int LoadedRaceCount(const RaceDayModel& day);
 
-// Starts the cache reading the past-run files of every runner of the day, race by race, in the
-// order the comparisons use them.
+// The IDs of every runner of the day, race by race, in the order the comparisons use them.
+std::vector<std::string> RunnerIds(const RaceDayModel& day);
+
+// Starts the cache reading the past-run files of every runner of the day in that order.
 void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day);
 
 // Whether the all-race run records what it found: the prediction lines and the processed-days
@@ -73,6 +75,9 @@ struct AllRaceRunShared {
   // A run over many days: the prediction lines (and the day for its processed-days list) go
   // into the batch, and the batch's Write puts them on disk. Written at once when null.
   PredictionBatch* predictions = nullptr;
+  // The threads comparing races: 2 shares the races with a second thread, 1 compares them all on
+  // the caller's. The outcome is the same.
+  int threads = 2;
 };
 AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks,
                              AllRaceRecord record, const AllRaceRunShared& shared);

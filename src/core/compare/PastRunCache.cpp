@@ -63,19 +63,14 @@ int PastRunCache::NameTable::Add(std::string_view name) {
   return slots_[at].id;
 }
 
-int PastRunCache::NameId(std::string_view name) const {
+int PastRunCache::NameId(std::string_view name, int lane) const {
   if (IsBlank(name)) return kBlankName;
-  std::lock_guard lock(namesMutex_);
-  const int id = names_.Find(name);
+  const int id = names_[static_cast<size_t>(lane)].Find(name);
   return id < 0 ? kUnknownName : id;
 }
 
-int PastRunCache::Intern(std::string_view name) {
-  if (IsBlank(name)) return kBlankName;
-  return names_.Add(name);
-}
-
-PastRunIndex PastRunCache::Parse(const RecordFile& file) {
+PastRunIndex PastRunCache::Parse(const RecordFile& file, int lane) {
+  NameTable& names = names_[static_cast<size_t>(lane)];
   PastRunIndex index;
   index.races.resize(file.size());
   // Every non-blank entry as one sortable key: name id, then line, then entry (file order within
@@ -84,7 +79,6 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file) {
   static_assert(kak::kEntries < (1 << kEntryBits));
   thread_local std::vector<std::uint64_t> all;  // kept from file to file
   all.clear();
-  std::unique_lock lock(namesMutex_);
   for (size_t k = 0; k < file.size(); ++k) {
     const std::string_view line = file.Line(k);
     PastRunRace& r = index.races[k];
@@ -96,7 +90,8 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file) {
     for (int e = 0; e < r.runners; ++e) {
       const std::string_view entry = Fld(line, kak::kFieldList + e * kak::kEntryLen, kak::kEntryLen);
       PastRunRunner& c = r.field[static_cast<size_t>(e)];
-      c.name = Intern(Fld(entry, kak::kEntryName, kak::kEntryNameLen));
+      const std::string_view name = Fld(entry, kak::kEntryName, kak::kEntryNameLen);
+      c.name = IsBlank(name) ? kBlankName : names.Add(name);
       c.time = TimeTenths(Fld(entry, kak::kEntryTime, kak::kEntryTimeLen));
       c.weight = FldInt(entry, kak::kEntryWeight, kak::kEntryWeightLen);
       if (c.name != kBlankName)
@@ -104,7 +99,6 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file) {
                       static_cast<std::uint64_t>(e));
     }
   }
-  lock.unlock();
   std::sort(all.begin(), all.end());
   index.places.reserve(all.size());
   int previous = -1;
@@ -149,14 +143,15 @@ void PastRunCache::WaitUntilRead(std::atomic<int>& state) {
 }
 
 void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds) {
-  if (reader_.joinable() || stop_.load(std::memory_order_relaxed)) return;
+  // A later call may only add entries: the running thread reads ahead_ and holds its pointers.
+  const bool start = !reader_.joinable() && !stop_.load(std::memory_order_relaxed) && ahead_.empty();
   for (const std::string& id : horseIds) {
     if (!IsHorseId(id)) continue;
     const auto [it, added] = files_.try_emplace(id);
     // Map nodes stay where they are while the caller adds others: the thread keeps pointers.
-    if (added) ahead_.push_back({&it->second, it->first});
+    if (added && start) ahead_.push_back({&it->second, it->first});
   }
-  if (ahead_.empty()) return;
+  if (!start || ahead_.empty()) return;
   try {
     reader_ = std::thread([this] { ReadAll(); });
   } catch (const std::system_error&) {
@@ -164,12 +159,17 @@ void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds) {
   }
 }
 
+void PastRunCache::Expect(const std::vector<std::string>& horseIds) {
+  for (const std::string& id : horseIds)
+    if (IsHorseId(id)) files_.try_emplace(id);
+}
+
 void PastRunCache::ReadAll() {
   // The past-run files first (the comparisons wait for them), then the prediction files (read
   // when the day's lines are merged, after every comparison).
   for (const Ahead& a : ahead_) {
     if (stop_.load(std::memory_order_relaxed)) return;
-    if (TryClaim(a.entry->state)) Fill(*a.entry, a.id, true);
+    if (TryClaim(a.entry->state)) Fill(*a.entry, a.id);
   }
   for (const Ahead& a : ahead_) {
     if (stop_.load(std::memory_order_relaxed)) return;
@@ -177,10 +177,9 @@ void PastRunCache::ReadAll() {
   }
 }
 
-void PastRunCache::Fill(Entry& entry, std::string_view horseId, bool parse) {
+void PastRunCache::Fill(Entry& entry, std::string_view horseId) {
   const fs::path path = PastRunPathIn(pastRunFolder_, horseId);
   if (!path.empty()) entry.file = ReadPastRunRecords(path);
-  if (parse) ParseEntry(entry);
   Publish(entry.state);
 }
 
@@ -188,11 +187,6 @@ void PastRunCache::FillPredictions(Entry& entry, std::string_view horseId) {
   const fs::path path = PredictionPathIn(pastRunFolder_, horseId);
   if (!path.empty()) entry.predictions = ReadPredictionRecords(path);
   Publish(entry.predictionState);
-}
-
-void PastRunCache::ParseEntry(Entry& entry) {
-  entry.parsed = true;
-  if (entry.file.ok()) entry.index = std::make_unique<PastRunIndex>(Parse(entry.file));
 }
 
 PastRunCache::Entry& PastRunCache::EntryOf(std::string_view horseId) {
@@ -204,7 +198,7 @@ PastRunCache::Entry& PastRunCache::EntryOf(std::string_view horseId) {
 PastRunCache::Entry& PastRunCache::Read(std::string_view horseId) {
   Entry& entry = EntryOf(horseId);
   if (TryClaim(entry.state))
-    Fill(entry, horseId, false);
+    Fill(entry, horseId);
   else
     WaitUntilRead(entry.state);  // the read-ahead has it
   return entry;
@@ -225,12 +219,17 @@ const RecordFile* PastRunCache::PredictionFile(std::string_view horseId) {
   return &entry.predictions;
 }
 
-const PastRunIndex* PastRunCache::Get(std::string_view horseId, std::string* error) {
+const PastRunIndex* PastRunCache::Get(std::string_view horseId, std::string* error, int lane) {
   if (error) error->clear();
+  if (!IsHorseId(horseId)) return nullptr;
   Entry& entry = Read(horseId);
-  if (!entry.parsed) ParseEntry(entry);
+  const size_t l = static_cast<size_t>(lane);
+  if (!entry.parsed[l]) {
+    if (entry.file.ok()) entry.index[l] = std::make_unique<PastRunIndex>(Parse(entry.file, lane));
+    entry.parsed[l] = true;
+  }
   if (error && !entry.file.ok() && !entry.file.missing()) *error = entry.file.error();
-  return entry.index.get();
+  return entry.index[l].get();
 }
 
 }  // namespace kv

@@ -9,11 +9,16 @@
 //
 // The files must not change during the run; make a new cache for the next run.
 //
-// A run that knows its horses up front hands them to ReadAhead: a second thread then reads and
-// parses their past-run files in that order while the caller compares the ones already done,
-// then reads their prediction files for the merge of the day's lines (a run spends a third of
-// its time reading, and the machines this runs on have two cores). Whichever thread comes to a
-// file first reads it; the other waits for it. Everything else stays on the caller's thread.
+// A run that knows its horses up front hands them to ReadAhead: a second thread then reads their
+// past-run files in that order while the caller does other work (the day loader loads payouts and
+// odds meanwhile), then their prediction files for the merge of the day's lines. Whichever thread
+// comes to a file first reads it; the other waits for it.
+//
+// A run may compare races on two threads at once: each thread parses and looks names up in a lane
+// of its own (its own name table, its own parsed copy of a file), so the threads share only the
+// bytes read. A lane is used by one thread at a time; the names of two files compare as integers
+// only when both were parsed in the same lane. All the IDs a multi-lane run asks for must have
+// been handed to ReadAhead first (the threads then only look entries up, never add them).
 #include <array>
 #include <atomic>
 #include <condition_variable>
@@ -81,6 +86,7 @@ class PastRunCache {
  public:
   static constexpr int kBlankName = -1;    // a name of ASCII blanks only
   static constexpr int kUnknownName = -2;  // a name that occurs in no file read so far
+  static constexpr int kLanes = 2;
 
   explicit PastRunCache(fs::path programFolder)
       : programFolder_(std::move(programFolder)), pastRunFolder_(PastRunFolder(programFolder_)) {}
@@ -88,17 +94,22 @@ class PastRunCache {
   PastRunCache(const PastRunCache&) = delete;
   PastRunCache& operator=(const PastRunCache&) = delete;
 
-  // Starts reading and parsing the files of these horses, in this order, on a second thread. IDs
-  // that are not ten digits or were asked for already are left out. At most one read-ahead per
-  // cache: a later call does nothing. Get and File wait for a file the thread has taken and not
-  // finished, and read a file themselves when they come to it first. Where no thread can be
-  // started, every file is read when asked for, as without a read-ahead.
+  // Starts reading the files of these horses, in this order, on a second thread. IDs that are not
+  // ten digits or were asked for already are left out. At most one read-ahead per cache: a later
+  // call only makes the entries of IDs not seen yet. Get and File wait for a file the thread has
+  // taken and not finished, and read a file themselves when they come to it first. Where no
+  // thread can be started, every file is read when asked for, as without a read-ahead.
   void ReadAhead(const std::vector<std::string>& horseIds);
 
-  // The parsed file of a horse. nullptr when there is none: the ID is not ten digits, the file
-  // does not exist, or it is damaged or unreadable — then error is set to the CP932 message
-  // naming the file (left empty otherwise). Each file is read at most once per cache.
-  const PastRunIndex* Get(std::string_view horseId, std::string* error = nullptr);
+  // Makes the entries of these horses without reading anything yet (IDs that are not ten digits
+  // are left out), so that threads may then ask for them together.
+  void Expect(const std::vector<std::string>& horseIds);
+
+  // The parsed file of a horse, parsed in the given lane (0 .. kLanes - 1). nullptr when there is
+  // none: the ID is not ten digits, the file does not exist, or it is damaged or unreadable — then
+  // error is set to the CP932 message naming the file (left empty otherwise). Each file is read at
+  // most once per cache and parsed at most once per lane.
+  const PastRunIndex* Get(std::string_view horseId, std::string* error = nullptr, int lane = 0);
 
   // The file of a horse as read (framing checked), for a reader of its raw lines such as the day
   // loader; read at most once per cache and shared with Get, which parses it when first asked.
@@ -111,12 +122,12 @@ class PastRunCache {
   // the next run makes a new cache. nullptr when the ID is not ten digits.
   const RecordFile* PredictionFile(std::string_view horseId);
 
-  // The id of an 18-byte name: kBlankName for blanks, kUnknownName when no file read so far
-  // holds it (such a name matches nothing).
-  int NameId(std::string_view name) const;
+  // The id of an 18-byte name in a lane: kBlankName for blanks, kUnknownName when no file parsed
+  // in that lane so far holds it (such a name matches nothing).
+  int NameId(std::string_view name, int lane = 0) const;
 
-  // Parses lines into an index using this cache's name table (files are read through Get).
-  PastRunIndex Parse(const RecordFile& file);
+  // Parses lines into an index using the lane's name table (files are read through Get).
+  PastRunIndex Parse(const RecordFile& file, int lane = 0);
 
   const fs::path& programFolder() const { return programFolder_; }
   // The SEI folder, as looked up when the cache was made (PastRunFolder).
@@ -130,9 +141,11 @@ class PastRunCache {
   enum : int { kUnread = 0, kReading = 1, kRead = 2 };
   struct Entry {
     std::atomic<int> state{kUnread};
-    bool parsed = false;                  // index is what parsing gave
     RecordFile file;
-    std::unique_ptr<PastRunIndex> index;  // null when there is no usable file
+    // Per lane, written only by the lane's thread: parsed is set once index is what parsing gave
+    // (null when there is no usable file).
+    std::array<bool, kLanes> parsed{};
+    std::array<std::unique_ptr<PastRunIndex>, kLanes> index;
     std::atomic<int> predictionState{kUnread};  // guards predictions the same way
     RecordFile predictions;
   };
@@ -172,13 +185,10 @@ class PastRunCache {
     std::vector<SlotEntry> slots_;   // size a power of two
   };
   Entry& Read(std::string_view horseId);
-  // Reads the file of an entry this thread has moved to kReading (and parses it when asked), then
-  // marks it kRead.
-  void Fill(Entry& entry, std::string_view horseId, bool parse);
+  // Reads the file of an entry this thread has moved to kReading, then marks it kRead.
+  void Fill(Entry& entry, std::string_view horseId);
   void FillPredictions(Entry& entry, std::string_view horseId);
   Entry& EntryOf(std::string_view horseId);
-  void ParseEntry(Entry& entry);
-  int Intern(std::string_view name);
   void ReadAll();  // the read-ahead thread's work
   static bool TryClaim(std::atomic<int>& state);  // kUnread -> kReading by this thread
   void Publish(std::atomic<int>& state);          // kRead, and every waiter woken
@@ -188,9 +198,7 @@ class PastRunCache {
   fs::path programFolder_;
   fs::path pastRunFolder_;  // looked up once: the files must not move during the run
   std::unordered_map<std::string, Entry, IdHash, std::equal_to<>> files_;  // by horse ID
-  NameTable names_;
-  // Guards names_ while a read-ahead runs: the second thread adds names as it parses.
-  mutable std::mutex namesMutex_;
+  std::array<NameTable, kLanes> names_;  // per lane
   struct Ahead {
     Entry* entry;
     std::string_view id;  // the key of its node in files_

@@ -63,7 +63,7 @@ void RankRates(TRaceAnalysis& ra, int runners) {
   RankByKeyLines(std::move(pointKeys), true, ra.PointWinRateRank);
 }
 
-bool CompareRace(RaceDayModel& day, int race, TwoHorseComparison& cmp) {
+bool CompareRace(const RaceDayModel& day, int race, TwoHorseComparison& cmp) {
   const int n = day.RunnerCount(race);
   if (n <= 0) return true;
   for (int i = 0; i < n; ++i) {
@@ -79,7 +79,7 @@ bool CompareRace(RaceDayModel& day, int race, TwoHorseComparison& cmp) {
         return false;
     }
   }
-  TRaceAnalysis& ra = day.RaceAnalysis(race);
+  TRaceAnalysis& ra = cmp.Results(race);
   RankRates(ra, n);
   ra.Compared = 1;
   return true;

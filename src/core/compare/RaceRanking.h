@@ -47,8 +47,9 @@ void RankByKeyLines(std::vector<std::string> keys, bool bestLast, int* ranks);
 // today's weights (SE 289-291 / 10); then sets the rates and their ranks and Compared = 1.
 // The totals are not reset here: the all-race run resets them before any race is compared.
 // A race without registered runners is skipped (true). False when a comparison failed (a damaged
-// past-run file): cmp.error() says why, and the race is left half compared, without ranks.
-bool CompareRace(RaceDayModel& day, int race, TwoHorseComparison& cmp);
+// past-run file): cmp.error() says why, and the race is left half compared, without ranks. The
+// results go where cmp sends them (TwoHorseComparison::Results).
+bool CompareRace(const RaceDayModel& day, int race, TwoHorseComparison& cmp);
 
 // Win rates, point win rates and their ranks of the first `runners` horses from their totals.
 // A horse with no decided pair (no points) keeps the rate -1.0 and rank 0.

@@ -82,6 +82,10 @@ void TwoHorseComparison::NormaliseAndAnnounce(std::string_view nameA, std::strin
   ui_->ProgressDetail(shown_);
 }
 
+TRaceAnalysis& TwoHorseComparison::Results(int raceSlot) {
+  return results_ ? *results_ : model_.RaceAnalysis(raceSlot);
+}
+
 int TwoHorseComparison::RaceDate(int raceSlot) const {
   return static_cast<int>(FldLong(model_.Race(raceSlot), kHdr_Date));
 }
@@ -104,16 +108,16 @@ bool TwoHorseComparison::Search2Ba(std::string_view nameA, std::string_view name
   } pump{ui_};
 
   if (IsBlank(nameA) || IsBlank(nameB) || !(weightA > 0) || !(weightB > 0) || normA == normB) return true;
-  const PastRunIndex* a = cache_.Get(idA, &error_);
+  const PastRunIndex* a = cache_.Get(idA, &error_, lane_);
   if (!error_.empty()) return false;
-  const PastRunIndex* b = cache_.Get(idB, &error_);
+  const PastRunIndex* b = cache_.Get(idB, &error_, lane_);
   if (!error_.empty()) return false;
   if (!a || !b) return true;
 
-  const PairCounters c = CompareThroughOpponents(*a, *b, cache_.NameId(normA), cache_.NameId(normB),
+  const PairCounters c = CompareThroughOpponents(*a, *b, cache_.NameId(normA, lane_), cache_.NameId(normB, lane_),
                                                  RaceDate(raceSlot), WeightTenths(weightA),
                                                  WeightTenths(weightB), aGroups_);
-  TRaceAnalysis& ra = model_.RaceAnalysis(raceSlot);
+  TRaceAnalysis& ra = Results(raceSlot);
   const int p = pairNumber - 1, ha = numberA - 1, hb = numberB - 1;
   ra.PairCompared[p] = c.compared;
   ra.PairFirstPt[p] = c.pointsA;
@@ -147,10 +151,10 @@ bool TwoHorseComparison::Search2BaDirect(std::string_view nameA, std::string_vie
   const std::string &normA = normA_, &normB = normB_;
 
   if (IsBlank(nameA) || IsBlank(nameB) || normA == normB) return true;
-  const PastRunIndex* a = cache_.Get(idA, &error_);
+  const PastRunIndex* a = cache_.Get(idA, &error_, lane_);
   if (!error_.empty()) return false;
   if (!a) return true;
-  model_.RaceAnalysis(raceSlot).PairDirect[pairNumber - 1] = CountMeetings(*a, cache_.NameId(normB), RaceDate(raceSlot));
+  Results(raceSlot).PairDirect[pairNumber - 1] = CountMeetings(*a, cache_.NameId(normB, lane_), RaceDate(raceSlot));
   return true;
 }
 

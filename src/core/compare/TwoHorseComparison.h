@@ -24,6 +24,7 @@
 namespace kv {
 
 class RaceDayModel;
+struct TRaceAnalysis;
 class UiPort;
 
 // The name with ASCII blanks removed at both ends, followed by nine full-width spaces, cut to its
@@ -95,9 +96,16 @@ int CountMeetings(const PastRunIndex& a, int nameB, int raceDate);
 class TwoHorseComparison {
  public:
   // The analysed race's date is read from the race slot's RA record in model; the results go to
-  // model.RaceAnalysis(race slot). ui (may be null) shows the pair being compared.
-  TwoHorseComparison(RaceDayModel& model, PastRunCache& cache, UiPort* ui = nullptr)
-      : model_(model), cache_(cache), ui_(ui) {}
+  // model.RaceAnalysis(race slot). ui (may be null) shows the pair being compared. The files are
+  // parsed in the cache's given lane (one comparison per lane at a time).
+  TwoHorseComparison(RaceDayModel& model, PastRunCache& cache, UiPort* ui = nullptr, int lane = 0)
+      : model_(model), cache_(cache), ui_(ui), lane_(lane) {}
+
+  // Sends the results to this block instead of the race slot's (null: the slot's again), so that
+  // a second thread can compare a race without writing the model others read meanwhile.
+  void SendResultsTo(TRaceAnalysis* block) { results_ = block; }
+  // Where the results of a race slot go.
+  TRaceAnalysis& Results(int raceSlot);
 
   // Compares A (the lower horse number) and B through common opponents and writes the pair's
   // fields (pair number 1..153) and the horses' totals. A pair with a blank or equal name, a
@@ -125,6 +133,8 @@ class TwoHorseComparison {
   RaceDayModel& model_;
   PastRunCache& cache_;
   UiPort* ui_;
+  int lane_;
+  TRaceAnalysis* results_ = nullptr;
   std::string error_;
   // Kept from pair to pair, so that a pair makes no strings of its own.
   std::string normA_, normB_, shown_;

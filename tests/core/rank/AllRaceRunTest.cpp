@@ -120,7 +120,9 @@ TEST_F(AllRaceRun, TwelveRacesWithOneOfFourRunners) {
   LoadDay(runners);
   int disabled = 0, enabled = 0, refreshed = 0;
   AllRaceRunHooks hooks{[&](bool on) { (on ? enabled : disabled)++; }, [&] { ++refreshed; }};
-  const AllRaceRunResult res = RunAllRaces(*day_, settings, ui, hooks);
+  AllRaceRunShared oneThread;  // every race's progress shown: none is compared by a second thread
+  oneThread.threads = 1;
+  const AllRaceRunResult res = RunAllRaces(*day_, settings, ui, hooks, AllRaceRecord::Write, oneThread);
   EXPECT_TRUE(res.ran && res.compared && res.predictionsWritten && res.dayRecorded);
   EXPECT_EQ(res.racesCompared, 12);
   EXPECT_EQ(ui.Messages(), std::vector<std::string>{});
@@ -348,6 +350,71 @@ TEST(AllRaceRunSimulated, EveryPairComparedAndRanksConsistent) {
   const std::vector<char> after(reinterpret_cast<const char*>(&day->RaceAnalysis(0)),
                                 reinterpret_cast<const char*>(&day->RaceAnalysis(0)) + sizeof(TRaceAnalysis));
   EXPECT_TRUE(before == after);
+}
+
+// Races compared on two threads come out as when compared one by one in order, also when a
+// damaged past-run file stops the run in a race of either thread: the races before it compared,
+// it half compared, those after it reset, the same error; the bar reaches every race.
+TEST(AllRaceRunSimulated, TwoThreadsGiveWhatOneGivesAlsoWhenARaceFails) {
+  ScratchFolder dir;
+  const std::vector<SimulatedDay> days = SimulatePastRuns(dir.path(), 11, sim::Date{2023, 9, 1}, 12);
+  ASSERT_FALSE(days.empty());
+  const SimulatedDay& sd = days.back();
+  const int races = static_cast<int>(sd.ra.size());
+  ASSERT_GE(races, 12);
+  Settings settings(dir.path());
+  ASSERT_TRUE(settings.Load());
+  settings.WriteBool("ReadKako", "IgnoDate", true);  // nothing written: each run starts alike
+  auto load = [&](RaceDayModel& day) {
+    day.Reset();
+    for (size_t r = 0; r < sd.ra.size(); ++r) {
+      day.RaceRecords.Set(static_cast<int>(r), sd.ra[r]);
+      for (size_t k = 0; k < sd.se[r].size(); ++k)
+        day.EntryRecords.Set(RaceDayModel::EntryIndex(static_cast<int>(r), static_cast<int>(k)), sd.se[r][k]);
+    }
+  };
+  auto one = std::make_unique<RaceDayModel>(), two = std::make_unique<RaceDayModel>();
+  load(*one);
+  load(*two);
+  const auto blocks = [](const RaceDayModel& day) {
+    std::vector<char> bytes;
+    for (int r = 0; r < kMaxRaces; ++r) {
+      const char* p = reinterpret_cast<const char*>(&day.RaceAnalysis(r));
+      bytes.insert(bytes.end(), p, p + sizeof(TRaceAnalysis));
+    }
+    return bytes;
+  };
+  // No failure, then a damaged file in the second race (the caller's thread takes it), then one
+  // three races from the end (the second thread's).
+  for (const int damaged : {-1, 1, races - 3}) {
+    SCOPED_TRACE(damaged);
+    const fs::path file =
+        PastRunPath(dir.path(), FldStr(sd.se[static_cast<size_t>(std::max(damaged, 0))][2], kSE_HorseId));
+    const std::string intact = ReadAll(file);
+    if (damaged >= 0) ASSERT_TRUE(WriteFileAtomic(file, "cut short"));
+    RecordingUi uiOne, uiTwo;
+    AllRaceRunShared threads;
+    threads.threads = 1;
+    const AllRaceRunResult a = RunAllRaces(*one, settings, uiOne, {}, AllRaceRecord::Write, threads);
+    threads.threads = 2;
+    const AllRaceRunResult b = RunAllRaces(*two, settings, uiTwo, {}, AllRaceRecord::Write, threads);
+    EXPECT_EQ(a.compared, damaged < 0);
+    EXPECT_EQ(b.compared, a.compared);
+    EXPECT_EQ(b.racesCompared, damaged < 0 ? races : damaged);
+    EXPECT_EQ(b.racesCompared, a.racesCompared);
+    EXPECT_EQ(b.errors, a.errors);
+    EXPECT_EQ(uiTwo.Messages(), uiOne.Messages());
+    EXPECT_EQ(two->WorkRace, one->WorkRace);
+    EXPECT_TRUE(blocks(*two) == blocks(*one));
+    if (damaged >= 0) {
+      EXPECT_EQ(two->RaceAnalysis(damaged - 1).Compared, 1);
+      EXPECT_EQ(two->RaceAnalysis(damaged).Compared, 0);
+      EXPECT_EQ(two->RaceAnalysis(damaged + 1).Compared, 0);
+      ASSERT_TRUE(WriteFileAtomic(file, intact));
+    }
+    const auto bars = uiTwo.Texts(RecordingUi::Kind::ProgressBar);
+    if (damaged < 0) EXPECT_EQ(bars.back(), Fmt("%d/%d", races, races));
+  }
 }
 
 // A day loaded by name and run: a day that is not there is told once (no run after it), a day
