@@ -386,6 +386,10 @@ void LiveDay::OnTodayLoaded() {
 // --- LiveTimers ---------------------------------------------------------------------------------
 
 bool LiveTimers::Tick() {
+  // While the window is disabled the all-race run holds the loaded day (and compares races on a
+  // second thread): no timer may change the day under it. Each timer catches up at the first tick
+  // after (the odds timer counts every second that passed).
+  if (!wb_.WindowEnabled()) return false;
   const long long ms = EpochMs(clock_.Now());
   const long long second = ms / 1000;
   if (resultsFrom_ < 0) resultsFrom_ = ms;

@@ -356,4 +356,29 @@ TEST(LiveTimersFromTheClock, ResultsEveryIntervalAndChangesEveryFiveMinutes) {
   EXPECT_EQ(changes, 6);
 }
 
+// Ticks that come while the all-race run has the window disabled (its progress lets pending
+// messages run) change nothing; the first tick after it catches up.
+TEST(LiveTimersFromTheClock, NoTimerRunsWhileTheAllRaceRunHoldsTheDay) {
+  LiveBench b;
+  test::SetClock& c = b.clock;
+  c.Set(2024, 5, 26, 9, 40, 0);
+  LiveTimers timers(b.wb, c);
+  b.wb.SelectRace(0);
+  timers.Tick();
+  b.jv.calls.clear();
+  int ticks = 0;
+  size_t callsWhileDisabled = 0;
+  b.ui.onProcessMessages = [&] {
+    c.Advance(11 * 60);  // past a results fetch and a change-information fetch
+    timers.Tick();
+    if (!b.wb.WindowEnabled()) ++ticks, callsWhileDisabled = b.jv.calls.size();
+  };
+  b.wb.RunAllRaces();
+  b.ui.onProcessMessages = nullptr;
+  EXPECT_GT(ticks, 0);
+  EXPECT_EQ(callsWhileDisabled, 0u);
+  timers.Tick();
+  EXPECT_FALSE(b.jv.calls.empty());
+}
+
 }  // namespace
