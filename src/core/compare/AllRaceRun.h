@@ -4,8 +4,11 @@
 // common opponents, with one past-run cache for the whole run), records each runner's result in
 // its prediction file and the day in the processed-days list, then runs the win ranking.
 //
-// While it runs the progress window shows the race and the pair being compared and the main
-// window is disabled (the hooks); pending window messages run once per race and once per pair.
+// The races are shared between the caller's thread and a second one (AllRaceRunShared::threads);
+// the outcome is that of comparing them one by one in order. While it runs the main window is
+// disabled (the hooks) and the progress bar counts every race compared; the progress window
+// shows the races the caller's thread compares and their pairs, and pending window messages run
+// once per such race and pair (the second thread never calls the user's port).
 #include <functional>
 #include <string>
 #include <string_view>

@@ -3,8 +3,8 @@
 //
 // A run compares every pair of runners of a race, and the same horse's file takes part in up
 // to 17 pairs of every race it runs in. The cache parses each file once into numbers, turns
-// every 18-byte opponent name into a small integer (one name table for the whole run, so a name
-// test is an integer test) and indexes each file by opponent: for every name, the (line, entry)
+// every 18-byte opponent name into a small integer (one name table for the whole run — per lane,
+// below — so a name test is an integer test) and indexes each file by opponent: for every name, the (line, entry)
 // places where it occurs among the first n field entries of a line, in file order.
 //
 // The files must not change during the run; make a new cache for the next run.
@@ -18,7 +18,7 @@
 // of its own (its own name table, its own parsed copy of a file), so the threads share only the
 // bytes read. A lane is used by one thread at a time; the names of two files compare as integers
 // only when both were parsed in the same lane. All the IDs a multi-lane run asks for must have
-// been handed to ReadAhead first (the threads then only look entries up, never add them).
+// been handed to ReadAhead or Expect first (the threads then only look entries up, never add them).
 #include <array>
 #include <atomic>
 #include <condition_variable>
