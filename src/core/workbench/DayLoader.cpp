@@ -139,8 +139,9 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
       ui.Status(kak.error());
     }
     if (kak.ok()) {
-      const fs::path yosPath = PredictionPathIn(pastRuns.pastRunFolder(), id);
-      const std::vector<std::string>* pending = batch ? batch->Lines(yosPath) : nullptr;
+      // The path is made only for a batch, which keys its lines by it.
+      const std::vector<std::string>* pending =
+          batch ? batch->Lines(PredictionPathIn(pastRuns.pastRunFolder(), id)) : nullptr;
       static const RecordFile kNone;
       const RecordFile& predictions = pending ? kNone : *pastRuns.PredictionFile(id);
       if (!pending) {

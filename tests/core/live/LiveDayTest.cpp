@@ -335,13 +335,24 @@ TEST(StartTimeChanges, MarkerThresholdAndTheFirstThirtySixRecords) {
   EXPECT_EQ(Fld(b.wb.Day()->Race(0), kRA_PostTime), "1010");
 }
 
+// The live day at 09:40 with its timers, race 1 selected and no call made yet.
+struct TimerBench : LiveBench {
+  test::SetClock& c = StartAt0940(clock);
+  LiveTimers timers{wb, c};
+  TimerBench() {
+    wb.SelectRace(0);
+    jv.calls.clear();
+  }
+  static test::SetClock& StartAt0940(test::SetClock& clock) {
+    clock.Set(2024, 5, 26, 9, 40, 0);
+    return clock;
+  }
+};
+
 TEST(LiveTimersFromTheClock, ResultsEveryIntervalAndChangesEveryFiveMinutes) {
-  LiveBench b;
-  test::SetClock& c = b.clock;
-  c.Set(2024, 5, 26, 9, 40, 0);
-  LiveTimers timers(b.wb, c);
-  b.wb.SelectRace(0);
-  b.jv.calls.clear();
+  TimerBench b;
+  test::SetClock& c = b.c;
+  LiveTimers& timers = b.timers;
   for (int s = 0; s <= 31 * 60; s += 7) {  // 09:40 to 10:11 in uneven steps
     c.Set(2024, 5, 26, 9, 40, 0);
     c.Advance(s);
@@ -359,11 +370,9 @@ TEST(LiveTimersFromTheClock, ResultsEveryIntervalAndChangesEveryFiveMinutes) {
 // Ticks that come while the all-race run has the window disabled (its progress lets pending
 // messages run) change nothing; the first tick after it catches up.
 TEST(LiveTimersFromTheClock, NoTimerRunsWhileTheAllRaceRunHoldsTheDay) {
-  LiveBench b;
-  test::SetClock& c = b.clock;
-  c.Set(2024, 5, 26, 9, 40, 0);
-  LiveTimers timers(b.wb, c);
-  b.wb.SelectRace(0);
+  TimerBench b;
+  test::SetClock& c = b.c;
+  LiveTimers& timers = b.timers;
   timers.Tick();
   b.jv.calls.clear();
   int ticks = 0;
