@@ -10,16 +10,12 @@
 // all-race run has written its runners' prediction files.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 
+#include "ChildProcess.h"
 #include "ImportedFeed.h"
 #include "ReadEveryFile.h"
 #include "compare/AllRaceRun.h"
@@ -112,22 +108,7 @@ void BM_ReadSameFiles(benchmark::State& state) {
 }
 
 // Runs argv as a process with its output thrown away; its exit status.
-int RunProcess(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int RunProcess(const std::vector<std::string>& args) { return RunChild(args).exitStatus; }
 
 // The program timed: KORVANE_CLI names another build of it (an older one, for a before/after).
 std::vector<std::string> AnalyseCommand(const World& w) {
