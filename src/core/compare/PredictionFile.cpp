@@ -1,6 +1,7 @@
 #include "compare/PredictionFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -19,12 +20,20 @@ namespace kv {
 
 namespace {
 
-// "%<width>d" of n, blanks when n is 0, held at the largest value the width can show.
-std::string Count(int n, int width) {
-  if (n == 0) return std::string(static_cast<size_t>(width), ' ');
+// Appends "%<width>d" of n, blanks when n is 0, held at the largest value the width can show
+// (formatted here: a run writes a line for every runner).
+void AppendCount(std::string& out, int n, int width) {
+  if (n == 0) {
+    out.append(static_cast<size_t>(width), ' ');
+    return;
+  }
   int largest = 1;
   for (int i = 0; i < width; ++i) largest *= 10;
-  return Fmt("%*d", width, std::clamp(n, -(largest / 10 - 1), largest - 1));
+  char digits[16];
+  const char* end = std::to_chars(digits, digits + sizeof digits, std::clamp(n, -(largest / 10 - 1), largest - 1)).ptr;
+  const size_t size = static_cast<size_t>(end - digits);
+  out.append(static_cast<size_t>(width) - size, ' ');
+  out.append(digits, size);
 }
 
 // "%6.2f" of a rate 0..1, blanks when negative (no rate).
@@ -34,7 +43,10 @@ std::string LineBytes(const std::vector<std::string>& lines) {
   std::string bytes;
   bytes.reserve(lines.size() * kRecLenPrediction);
   for (const std::string& l : lines) {
-    bytes += PadRight(l, kLineLenPrediction);
+    if (l.size() == static_cast<size_t>(kLineLenPrediction))
+      bytes += l;  // as nearly every line is: no padded copy
+    else
+      bytes += PadRight(l, kLineLenPrediction);
     bytes += "\r\n";
   }
   return bytes;
@@ -54,14 +66,15 @@ fs::path PredictionPath(const fs::path& programFolder, std::string_view horseId)
 
 std::string PredictionLine(std::string_view raceKey, const TRaceAnalysis& ra, int k) {
   std::string line = PadRight(raceKey, yos::kRaceKeyLen);
-  line += Count(ra.Wins[k], 3);
-  line += Count(ra.Losses[k], 3);
+  line.reserve(static_cast<size_t>(kLineLenPrediction));
+  AppendCount(line, ra.Wins[k], 3);
+  AppendCount(line, ra.Losses[k], 3);
   line += Rate(ra.WinRate[k]);
-  line += Count(ra.WinRateRank[k], 2);
-  line += Count(ra.PointWins[k], 5);
-  line += Count(ra.PointLosses[k], 5);
+  AppendCount(line, ra.WinRateRank[k], 2);
+  AppendCount(line, ra.PointWins[k], 5);
+  AppendCount(line, ra.PointLosses[k], 5);
   line += Rate(ra.PointWinRate[k]);
-  line += Count(ra.PointWinRateRank[k], 2);
+  AppendCount(line, ra.PointWinRateRank[k], 2);
   line += "  ";
   return line;
 }
