@@ -12,7 +12,7 @@ std::string PathForMessage(const fs::path& path) { return ToCp932(path.string())
 
 RecordFile RecordFile::Read(const fs::path& path, int recordLength) {
   RecordFile f;
-  f.path_ = path;
+  f.path_ = path.native();
   f.recordLength_ = recordLength;
   auto damaged = [&](const std::string& why) {
     f.bytes_.clear();

@@ -41,7 +41,7 @@ class RecordFile {
   // CP932 message naming the file and what is wrong; empty when ok. Ready for the status line
   // and the error log.
   const std::string& error() const { return error_; }
-  const fs::path& path() const { return path_; }
+  fs::path path() const { return fs::path(path_); }
   int recordLength() const { return recordLength_; }
 
   // Number of records (0 unless ok).
@@ -57,7 +57,7 @@ class RecordFile {
 
  private:
   Status status_ = Status::Missing;
-  fs::path path_;
+  fs::path::string_type path_;  // as text: a path keeps its parts as well, and a run reads hundreds of files
   int recordLength_ = 0;
   std::string bytes_;
   std::string error_;
