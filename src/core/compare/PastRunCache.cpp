@@ -71,9 +71,7 @@ int PastRunCache::NameId(std::string_view name, int lane) const {
 
 PastRunIndex PastRunCache::Parse(const RecordFile& file, int lane) {
   NameTable& names = names_[static_cast<size_t>(lane)];
-  std::pmr::memory_resource* memory = &memory_[static_cast<size_t>(lane)];
-  PastRunIndex index{std::pmr::vector<PastRunRace>(memory), std::pmr::vector<PastRunPlace>(memory),
-                     std::pmr::vector<int>(memory), std::pmr::vector<int>(memory)};
+  PastRunIndex index;
   index.races.resize(file.size());
   // Every non-blank entry as one sortable key: name id, then line, then entry (file order within
   // a name). Every occurrence is distinct.
@@ -102,10 +100,6 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file, int lane) {
     }
   }
   std::sort(all.begin(), all.end());
-  size_t groups = 0;  // sized exactly: memory from the lane's pool is not given back on growth
-  for (size_t i = 0; i < all.size(); ++i) groups += i == 0 || (all[i] >> kNameShift) != (all[i - 1] >> kNameShift);
-  index.names.reserve(groups);
-  index.starts.reserve(groups + 1);
   index.places.reserve(all.size());
   int previous = -1;
   for (size_t i = 0; i < all.size(); ++i) {
@@ -231,11 +225,11 @@ const PastRunIndex* PastRunCache::Get(std::string_view horseId, std::string* err
   Entry& entry = Read(horseId);
   const size_t l = static_cast<size_t>(lane);
   if (!entry.parsed[l]) {
-    if (entry.file.ok()) entry.index[l].emplace(Parse(entry.file, lane));
+    if (entry.file.ok()) entry.index[l] = std::make_unique<PastRunIndex>(Parse(entry.file, lane));
     entry.parsed[l] = true;
   }
   if (error && !entry.file.ok() && !entry.file.missing()) *error = entry.file.error();
-  return entry.index[l] ? &*entry.index[l] : nullptr;
+  return entry.index[l].get();
 }
 
 }  // namespace kv

@@ -24,9 +24,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <memory_resource>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -71,15 +69,14 @@ struct PastRunPlaces {
   bool empty() const { return first == last; }
 };
 
-// Made by PastRunCache::Parse: its vectors take their memory from the cache (see there).
 struct PastRunIndex {
-  std::pmr::vector<PastRunRace> races;  // file order (oldest first)
+  std::vector<PastRunRace> races;  // file order (oldest first)
   // Every place of every non-blank name, grouped by name id (groups in ascending id order), in
   // file order within a group (line ascending, then entry ascending); names[g] is the id of group
   // g and starts[g]..starts[g + 1] its places. Blank names are not indexed.
-  std::pmr::vector<PastRunPlace> places;
-  std::pmr::vector<int> names;
-  std::pmr::vector<int> starts;
+  std::vector<PastRunPlace> places;
+  std::vector<int> names;
+  std::vector<int> starts;
 
   // The places of a name; none when the file does not hold it.
   PastRunPlaces Find(int name) const;
@@ -129,11 +126,7 @@ class PastRunCache {
   // in that lane so far holds it (such a name matches nothing).
   int NameId(std::string_view name, int lane = 0) const;
 
-  // Parses lines into an index using the lane's name table (files are read through Get). Its
-  // vectors take their memory from the lane's pool, which hands it out in growing blocks and
-  // frees them with the cache (a run parses hundreds of files, and allocating and freeing each
-  // index's vectors one by one shows in its time): the index must not outlive the cache, and a
-  // copy of it (not a move) takes memory of its own.
+  // Parses lines into an index using the lane's name table (files are read through Get).
   PastRunIndex Parse(const RecordFile& file, int lane = 0);
 
   const fs::path& programFolder() const { return programFolder_; }
@@ -152,7 +145,7 @@ class PastRunCache {
     // Per lane, written only by the lane's thread: parsed is set once index is what parsing gave
     // (null when there is no usable file).
     std::array<bool, kLanes> parsed{};
-    std::array<std::optional<PastRunIndex>, kLanes> index;
+    std::array<std::unique_ptr<PastRunIndex>, kLanes> index;
     std::atomic<int> predictionState{kUnread};  // guards predictions the same way
     RecordFile predictions;
   };
@@ -206,9 +199,6 @@ class PastRunCache {
   fs::path pastRunFolder_;  // looked up once: the files must not move during the run
   std::unordered_map<std::string, Entry, IdHash, std::equal_to<>> files_;  // by horse ID
   std::array<NameTable, kLanes> names_;  // per lane
-  // Per lane: the memory of the indexes parsed in it, handed out in growing blocks, never
-  // given back before the cache goes.
-  std::array<std::pmr::monotonic_buffer_resource, kLanes> memory_;
   struct Ahead {
     Entry* entry;
     std::string_view id;  // the key of its node in files_

@@ -148,12 +148,13 @@ const PastRunLines::File* PastRunLines::Get(const std::string& horseId, std::str
   if (added) {
     const fs::path path = PastRunPath(cache_.programFolder(), horseId);
     if (!path.empty()) {
-      RecordFile lines = ReadPastRunRecords(path);
-      if (lines.ok()) {
-        PastRunIndex index = cache_.Parse(lines);  // moved, so it keeps the cache's memory
-        it->second = std::make_unique<File>(File{std::move(lines), std::move(index)});
-      } else if (!lines.missing() && error) {
-        *error = lines.error();
+      auto f = std::make_unique<File>();
+      f->lines = ReadPastRunRecords(path);
+      if (f->lines.ok()) {
+        f->index = cache_.Parse(f->lines);
+        it->second = std::move(f);
+      } else if (!f->lines.missing() && error) {
+        *error = f->lines.error();
         files_.erase(it);  // a damaged file is reported each time it is asked for
         return nullptr;
       }

@@ -66,7 +66,7 @@ class PastRunLines {
   int NameId(std::string_view normalizedName) const { return cache_.NameId(normalizedName); }
 
  private:
-  PastRunCache cache_;  // first: the files' indexes live in its memory
+  PastRunCache cache_;
   std::map<std::string, std::unique_ptr<File>> files_;
 };
 
