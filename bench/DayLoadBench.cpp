@@ -107,9 +107,6 @@ void BM_ReadSameFiles(benchmark::State& state) {
   Counters(state);
 }
 
-// Runs argv as a process with its output thrown away; its exit status.
-int RunProcess(const std::vector<std::string>& args) { return RunChild(args).exitStatus; }
-
 // The program timed: KORVANE_CLI names another build of it (an older one, for a before/after).
 std::vector<std::string> AnalyseCommand(const World& w) {
   const char* other = std::getenv("KORVANE_CLI");
@@ -139,7 +136,7 @@ void BM_AnalyseProcess(benchmark::State& state) {
   World& w = TheWorld();
   const std::vector<std::string> args = AnalyseCommand(w);
   for (auto _ : state)
-    if (RunProcess(args) != 0) state.SkipWithError("analyse failed");
+    if (RunChild(args).exitStatus != 0) state.SkipWithError("analyse failed");
   Counters(state);
 }
 
@@ -148,7 +145,7 @@ void BM_CatSameFiles(benchmark::State& state) {
   World& w = TheWorld();
   const std::vector<std::string> args = CatCommand(w);
   for (auto _ : state)
-    if (RunProcess(args) != 0) state.SkipWithError("cat failed");
+    if (RunChild(args).exitStatus != 0) state.SkipWithError("cat failed");
   Counters(state);
 }
 
@@ -161,7 +158,7 @@ void BM_AnalyseProcessWriting(benchmark::State& state) {
     state.PauseTiming();
     for (const auto& [path, bytes] : predictions) fs::remove(path);
     state.ResumeTiming();
-    if (RunProcess(args) != 0) state.SkipWithError("analyse failed");
+    if (RunChild(args).exitStatus != 0) state.SkipWithError("analyse failed");
   }
   for (const auto& [path, bytes] : predictions)
     if (std::string now; !ReadFile(path, now) || now != bytes) state.SkipWithError("analyse wrote other bytes");
@@ -179,7 +176,7 @@ void BM_CatAndWriteSameFiles(benchmark::State& state) {
     state.PauseTiming();
     for (const auto& [path, bytes] : predictions) fs::remove(path);
     state.ResumeTiming();
-    if (RunProcess(args) != 0) state.SkipWithError("cat failed");
+    if (RunChild(args).exitStatus != 0) state.SkipWithError("cat failed");
     for (const auto& [path, bytes] : predictions)
       std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
