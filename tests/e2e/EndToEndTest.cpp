@@ -464,7 +464,11 @@ TEST(EndToEnd, CommandLineImportsListsAndAnalysesAFeedFromJvsim) {
   }
   ASSERT_GE(races.size(), 2u);
   const fs::path pdf = dir / "day.pdf";
-  ASSERT_EQ(RunProgram(home + "print 20240421 --pdf " + Quote(pdf), out, err), 0) << ReadAll(err);
+  // The print command loads Qt's platform and font plug-ins with dlopen; the leak checker's scan of
+  // their thread-local storage at exit now and then reads a bogus block and kills the process, so the
+  // leak check is off for this one run, as it is for the window tests.
+  ASSERT_EQ(RunProgram("ASAN_OPTIONS=detect_leaks=0 " + home + "print 20240421 --pdf " + Quote(pdf), out, err), 0)
+      << ReadAll(err);
   ASSERT_EQ(RunProgram("pdfinfo " + Quote(pdf), out, err), 0) << "poppler-utils missing? " << ReadAll(err);
   EXPECT_NE(ReadAll(out).find("Pages:           " + std::to_string(races.size()) + "\n"), std::string::npos)
       << ReadAll(out);
