@@ -107,14 +107,22 @@ std::string BuildPastRunLine(std::string_view ra, std::string_view se, std::stri
   return line;
 }
 
-void MergePastRunLine(std::vector<std::string>& lines, std::string_view line) {
-  auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return Key(l) == Key(line); });
+namespace {
+
+template <class Line>
+void MergeLine(std::vector<Line>& lines, std::string_view line) {
+  auto it = std::find_if(lines.begin(), lines.end(), [&](std::string_view l) { return Key(l) == Key(line); });
   if (it != lines.end())
-    *it = std::string(line);
+    *it = Line(line);
   else
     lines.emplace_back(line);
   std::sort(lines.begin(), lines.end());
 }
+
+}  // namespace
+
+void MergePastRunLine(std::vector<std::string>& lines, std::string_view line) { MergeLine(lines, line); }
+void MergePastRunLine(std::vector<std::string_view>& lines, std::string_view line) { MergeLine(lines, line); }
 
 void MergePastRunLines(std::vector<std::string>& lines, const std::vector<std::string>& added) {
   if (added.empty()) return;

@@ -98,6 +98,8 @@ std::string BuildPastRunLine(std::string_view ra, std::string_view se, std::stri
 // Merges one new line into a file's lines: the first line with the same race key (positions
 // 1-16) is replaced, else the line is appended; then all lines are sorted ascending (byte-wise).
 void MergePastRunLine(std::vector<std::string>& lines, std::string_view line);
+// The same over views (the caller keeps the bytes they point into, line's included).
+void MergePastRunLine(std::vector<std::string_view>& lines, std::string_view line);
 
 // Merges several new lines at once with exactly the result of merging them one at a time, in
 // order, with MergePastRunLine, at O(log n) per line.

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdlib>
 #include <map>
-#include <set>
 #include <system_error>
 
 #include "compare/PastRunCache.h"
@@ -14,7 +13,6 @@
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
 #include "text/Field.h"
-#include "text/Format.h"
 
 namespace kv {
 
@@ -36,13 +34,24 @@ void AppendCount(std::string& out, int n, int width) {
   out.append(digits, size);
 }
 
-// "%6.2f" of a rate 0..1, blanks when negative (no rate).
-std::string Rate(double r) { return r < 0 ? std::string(6, ' ') : Fmt("%6.2f", std::min(r, 999.99)); }
+// Appends "%6.2f" of a rate, blanks when negative (no rate).
+void AppendRate(std::string& out, double r) {
+  if (r < 0) {
+    out.append(6, ' ');
+    return;
+  }
+  char digits[16];
+  const char* end = std::to_chars(digits, digits + sizeof digits, std::min(r, 999.99), std::chars_format::fixed, 2).ptr;
+  const size_t size = static_cast<size_t>(end - digits);
+  if (size < 6) out.append(6 - size, ' ');
+  out.append(digits, size);
+}
 
-std::string LineBytes(const std::vector<std::string>& lines) {
+template <class Line>
+std::string LineBytes(const std::vector<Line>& lines) {
   std::string bytes;
   bytes.reserve(lines.size() * kRecLenPrediction);
-  for (const std::string& l : lines) {
+  for (std::string_view l : lines) {
     if (l.size() == static_cast<size_t>(kLineLenPrediction))
       bytes += l;  // as nearly every line is: no padded copy
     else
@@ -69,11 +78,11 @@ std::string PredictionLine(std::string_view raceKey, const TRaceAnalysis& ra, in
   line.reserve(static_cast<size_t>(kLineLenPrediction));
   AppendCount(line, ra.Wins[k], 3);
   AppendCount(line, ra.Losses[k], 3);
-  line += Rate(ra.WinRate[k]);
+  AppendRate(line, ra.WinRate[k]);
   AppendCount(line, ra.WinRateRank[k], 2);
   AppendCount(line, ra.PointWins[k], 5);
   AppendCount(line, ra.PointLosses[k], 5);
-  line += Rate(ra.PointWinRate[k]);
+  AppendRate(line, ra.PointWinRate[k]);
   AppendCount(line, ra.PointWinRateRank[k], 2);
   line += "  ";
   return line;
@@ -148,15 +157,25 @@ PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& 
   return res;
 }
 
-const std::vector<std::string>* PredictionBatch::Lines(const fs::path& path) const {
+void PredictionBatch::File::MergedLines(std::vector<std::string_view>& lines) const {
+  lines.clear();
+  lines.reserve(original.size() / kRecLenPrediction + added.size());
+  for (size_t at = 0; at + kRecLenPrediction <= original.size(); at += kRecLenPrediction)
+    lines.push_back(std::string_view(original).substr(at, kLineLenPrediction));
+  for (const std::string& line : added) MergePastRunLine(lines, line);
+}
+
+bool PredictionBatch::Lines(const fs::path& path, std::vector<std::string_view>& lines) const {
   auto it = byPath_.find(path.native());
-  return it == byPath_.end() ? nullptr : &files_[it->second].lines;
+  if (it == byPath_.end()) return false;
+  files_[it->second].MergedLines(lines);
+  return true;
 }
 
 PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool record, PastRunCache* reads) {
   PredictionWriteResult res;
   Day d;
-  std::set<size_t> touched;
+  std::vector<size_t> touched;
   for (int r = 0; r < kMaxRaces; ++r) {
     const std::string_view ra = day.Race(r);
     if (day.IsRaceSlotEmpty(r)) continue;
@@ -194,13 +213,11 @@ PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool recor
           byPath_.erase(it);
           continue;
         }
-        file.lines.reserve(read.size() + 1);
-        for (size_t i = 0; i < read.size(); ++i) file.lines.emplace_back(read.Line(i));
         file.original = std::string(read.Bytes());  // the lines as they stand on disk
         files_.push_back(std::move(file));
       }
-      touched.insert(it->second);
-      MergePastRunLine(files_[it->second].lines, PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
+      touched.push_back(it->second);
+      files_[it->second].added.push_back(PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
     }
   }
   std::sort(res.dayNames.begin(), res.dayNames.end());
@@ -208,7 +225,9 @@ PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool recor
   d.dayNames = res.dayNames;
   d.year = res.year;
   d.record = record && res.errors.empty() && !res.dayNames.empty();
-  d.files.assign(touched.begin(), touched.end());
+  std::sort(touched.begin(), touched.end());
+  touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+  d.files = std::move(touched);
   days_.push_back(std::move(d));
   return res;
 }
@@ -217,8 +236,10 @@ PredictionBatch::WriteOutcome PredictionBatch::Write() {
   WriteOutcome out;
   std::vector<FileWrite> writes;
   std::vector<size_t> owners;
+  std::vector<std::string_view> lines;
   for (size_t i = 0; i < files_.size(); ++i) {
-    std::string bytes = LineBytes(files_[i].lines);
+    files_[i].MergedLines(lines);
+    std::string bytes = LineBytes(lines);
     if (bytes == files_[i].original) continue;  // the file already holds these bytes
     writes.push_back({files_[i].path, std::move(bytes)});
     owners.push_back(i);

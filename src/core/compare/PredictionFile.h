@@ -13,7 +13,6 @@
 // The day loader matches a past-run line to a prediction line by their first 10 bytes (date and
 // venue) and reads the mark at 47-48: rank 1 or 2 by point win rate.
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -95,9 +94,9 @@ class PredictionBatch {
  public:
   explicit PredictionBatch(fs::path programFolder) : programFolder_(std::move(programFolder)) {}
 
-  // The lines the batch holds for the file (as read, with the lines merged since); nullptr when
-  // the batch has not read it.
-  const std::vector<std::string>* Lines(const fs::path& path) const;
+  // The lines the batch holds for the file (as read, with the lines merged since), as views into
+  // the batch, valid until the next Merge or Write; false when the batch has not read the file.
+  bool Lines(const fs::path& path, std::vector<std::string_view>& lines) const;
 
   // Merges the lines of the day as WritePredictions writes them (files that cannot be read are
   // left out and reported in errors; nothing is written, so filesWritten stays 0). When record is
@@ -126,8 +125,10 @@ class PredictionBatch {
  private:
   struct File {
     fs::path path;
-    std::string original;  // the bytes on disk when read
-    std::vector<std::string> lines;
+    std::string original;            // the bytes on disk when read: whole 52-byte records
+    std::vector<std::string> added;  // the lines merged since, in order
+    // The lines of the file now: the original ones with every added line merged in turn.
+    void MergedLines(std::vector<std::string_view>& lines) const;
   };
   struct Day {
     std::vector<std::string> dayNames;

@@ -75,8 +75,8 @@ class PredictionMarks {
   void Read(const RecordFile& file, const PastRunWindow& window) {
     ReadLines(file.size(), [&](size_t i) { return file.Line(i); }, window);
   }
-  void Read(const std::vector<std::string>& lines, const PastRunWindow& window) {
-    ReadLines(lines.size(), [&](size_t i) { return std::string_view(lines[i]); }, window);
+  void Read(const std::vector<std::string_view>& lines, const PastRunWindow& window) {
+    ReadLines(lines.size(), [&](size_t i) { return lines[i]; }, window);
   }
   template <class LineAt>
   void ReadLines(size_t count, LineAt&& lineAt, const PastRunWindow& window) {
@@ -140,8 +140,8 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
     }
     if (kak.ok()) {
       // The path is made only for a batch, which keys its lines by it.
-      const std::vector<std::string>* pending =
-          batch ? batch->Lines(PredictionPathIn(pastRuns.pastRunFolder(), id)) : nullptr;
+      thread_local std::vector<std::string_view> batchLines;
+      const bool pending = batch && batch->Lines(PredictionPathIn(pastRuns.pastRunFolder(), id), batchLines);
       static const RecordFile kNone;
       const RecordFile& predictions = pending ? kNone : *pastRuns.PredictionFile(id);
       if (!pending) {
@@ -152,7 +152,7 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
       }
       PredictionMarks marks;
       if (pending)
-        marks.Read(*pending, window);
+        marks.Read(batchLines, window);
       else if (predictions.ok())
         marks.Read(predictions, window);
       const bool marked = pending || predictions.ok();
