@@ -101,6 +101,10 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file, int lane) {
   }
   std::sort(all.begin(), all.end());
   index.places.reserve(all.size());
+  size_t groups = 0;
+  for (size_t i = 0; i < all.size(); ++i) groups += i == 0 || all[i] >> kNameShift != all[i - 1] >> kNameShift;
+  index.names.reserve(groups);
+  index.starts.reserve(groups + 1);
   int previous = -1;
   for (size_t i = 0; i < all.size(); ++i) {
     const int name = static_cast<int>(all[i] >> kNameShift);
