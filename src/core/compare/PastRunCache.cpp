@@ -225,9 +225,25 @@ const RecordFile* PastRunCache::PredictionFile(std::string_view horseId) {
 
 const PastRunIndex* PastRunCache::Get(std::string_view horseId, std::string* error, int lane) {
   if (error) error->clear();
-  if (!IsHorseId(horseId)) return nullptr;
-  Entry& entry = Read(horseId);
   const size_t l = static_cast<size_t>(lane);
+  std::array<Recent, 2>& recent = recent_[l];
+  const auto same = [&](const Recent& r) {
+    return r.entry && horseId.size() == r.id.size() && std::equal(r.id.begin(), r.id.end(), horseId.begin());
+  };
+  Entry* found = nullptr;
+  if (same(recent[0])) {
+    found = recent[0].entry;
+  } else if (same(recent[1])) {
+    found = recent[1].entry;
+    std::swap(recent[0], recent[1]);
+  } else {
+    if (!IsHorseId(horseId)) return nullptr;
+    found = &Read(horseId);
+    recent[1] = recent[0];
+    std::copy(horseId.begin(), horseId.end(), recent[0].id.begin());
+    recent[0].entry = found;
+  }
+  Entry& entry = *found;
   if (!entry.parsed[l]) {
     if (entry.file.ok()) entry.index[l] = std::make_unique<PastRunIndex>(Parse(entry.file, lane));
     entry.parsed[l] = true;

@@ -199,6 +199,13 @@ class PastRunCache {
   fs::path pastRunFolder_;  // looked up once: the files must not move during the run
   std::unordered_map<std::string, Entry, IdHash, std::equal_to<>> files_;  // by horse ID
   std::array<NameTable, kLanes> names_;  // per lane
+  // The two files a lane asked for last: a comparison asks for the same two horses again and
+  // again (a pair, then the first horse with the next one), so most asks skip the map.
+  struct Recent {
+    std::array<char, kak::kHorseIdLen> id{};
+    Entry* entry = nullptr;
+  };
+  std::array<std::array<Recent, 2>, kLanes> recent_{};
   struct Ahead {
     Entry* entry;
     std::string_view id;  // the key of its node in files_
