@@ -251,7 +251,15 @@ std::vector<std::string> RunnerIds(const RaceDayModel& day) {
   return ids;
 }
 
-void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day) { pastRuns.ReadAhead(RunnerIds(day)); }
+void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day, const PredictionBatch* batch) {
+  const std::vector<std::string> ids = RunnerIds(day);
+  std::vector<bool> withPredictions;
+  if (batch) {
+    withPredictions.reserve(ids.size());
+    for (const std::string& id : ids) withPredictions.push_back(!batch->Holds(PredictionPathIn(pastRuns.pastRunFolder(), id)));
+  }
+  pastRuns.ReadAhead(ids, withPredictions);
+}
 
 AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort& ui, const AllRaceRunHooks& hooks,
                              AllRaceRecord record) {

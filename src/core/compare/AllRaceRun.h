@@ -57,8 +57,9 @@ int LoadedRaceCount(const RaceDayModel& day);
 // The IDs of every runner of the day, race by race, in the order the comparisons use them.
 std::vector<std::string> RunnerIds(const RaceDayModel& day);
 
-// Starts the cache reading the past-run files of every runner of the day in that order.
-void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day);
+// Starts the cache reading the past-run and prediction files of every runner of the day ahead
+// (PastRunCache::ReadAhead); a prediction file the batch already holds is not read.
+void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day, const PredictionBatch* batch = nullptr);
 
 // Whether the all-race run records what it found: the prediction lines and the processed-days
 // list (Write), or only compares and ranks the loaded day (InMemory: no file is written).

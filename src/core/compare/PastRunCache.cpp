@@ -146,14 +146,16 @@ void PastRunCache::WaitUntilRead(std::atomic<int>& state) {
   stateChanged_.wait(lock, [&] { return state.load(std::memory_order_acquire) == kRead; });
 }
 
-void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds) {
+void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds, const std::vector<bool>& withPredictions) {
   // A later call may only add entries: the running thread reads ahead_ and holds its pointers.
   const bool start = !reader_.joinable() && !stop_.load(std::memory_order_relaxed) && ahead_.empty();
-  for (const std::string& id : horseIds) {
+  for (size_t i = 0; i < horseIds.size(); ++i) {
+    const std::string& id = horseIds[i];
     if (!IsHorseId(id)) continue;
     const auto [it, added] = files_.try_emplace(id);
     // Map nodes stay where they are while the caller adds others: the thread keeps pointers.
-    if (added && start) ahead_.push_back({&it->second, it->first});
+    if (added && start)
+      ahead_.push_back({&it->second, it->first, i >= withPredictions.size() || withPredictions[i]});
   }
   if (!start || ahead_.empty()) return;
   try {
@@ -169,15 +171,12 @@ void PastRunCache::Expect(const std::vector<std::string>& horseIds) {
 }
 
 void PastRunCache::ReadAll() {
-  // The past-run files first (the comparisons wait for them), then the prediction files (read
-  // when the day's lines are merged, after every comparison).
-  for (const Ahead& a : ahead_) {
+  // From the last horse back: the caller comes from the first, so each file is read by whichever
+  // of the two gets there first and the two wait for each other once, where they meet.
+  for (auto a = ahead_.rbegin(); a != ahead_.rend(); ++a) {
     if (stop_.load(std::memory_order_relaxed)) return;
-    if (TryClaim(a.entry->state)) Fill(*a.entry, a.id);
-  }
-  for (const Ahead& a : ahead_) {
-    if (stop_.load(std::memory_order_relaxed)) return;
-    if (TryClaim(a.entry->predictionState)) FillPredictions(*a.entry, a.id);
+    if (TryClaim(a->entry->state)) Fill(*a->entry, a->id);
+    if (a->predictions && TryClaim(a->entry->predictionState)) FillPredictions(*a->entry, a->id);
   }
 }
 

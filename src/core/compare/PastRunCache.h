@@ -10,9 +10,11 @@
 // The files must not change during the run; make a new cache for the next run.
 //
 // A run that knows its horses up front hands them to ReadAhead: a second thread then reads their
-// past-run files in that order while the caller does other work (the day loader loads payouts and
-// odds meanwhile), then their prediction files for the merge of the day's lines. Whichever thread
-// comes to a file first reads it; the other waits for it.
+// past-run and prediction files from the last horse back while the caller does other work (the
+// day loader places payouts and odds meanwhile) and then walks the horses from the first on.
+// Whichever thread comes to a file first reads it; the other waits for it. Going opposite ways,
+// the two meet once: walking the same way, the caller would catch up with the thread and wait
+// on nearly every file.
 //
 // A run may compare races on two threads at once: each thread parses and looks names up in a lane
 // of its own (its own name table, its own parsed copy of a file), so the threads share only the
@@ -94,12 +96,14 @@ class PastRunCache {
   PastRunCache(const PastRunCache&) = delete;
   PastRunCache& operator=(const PastRunCache&) = delete;
 
-  // Starts reading the files of these horses, in this order, on a second thread. IDs that are not
-  // ten digits or were asked for already are left out. At most one read-ahead per cache: a later
-  // call only makes the entries of IDs not seen yet. Get and File wait for a file the thread has
-  // taken and not finished, and read a file themselves when they come to it first. Where no
-  // thread can be started, every file is read when asked for, as without a read-ahead.
-  void ReadAhead(const std::vector<std::string>& horseIds);
+  // Starts reading the files of these horses, from the last back, on a second thread: each
+  // horse's past-run file, then its prediction file unless withPredictions (when not empty) says
+  // no for it. IDs that are not ten digits or were asked for already are left out. At most one
+  // read-ahead per cache: a later call only makes the entries of IDs not seen yet. Get and File
+  // wait for a file the thread has taken and not finished, and read a file themselves when they
+  // come to it first. Where no thread can be started, every file is read when asked for, as
+  // without a read-ahead.
+  void ReadAhead(const std::vector<std::string>& horseIds, const std::vector<bool>& withPredictions = {});
 
   // Makes the entries of these horses without reading anything yet (IDs that are not ten digits
   // are left out), so that threads may then ask for them together.
@@ -209,8 +213,9 @@ class PastRunCache {
   struct Ahead {
     Entry* entry;
     std::string_view id;  // the key of its node in files_
+    bool predictions;     // its prediction file read too
   };
-  std::vector<Ahead> ahead_;  // the read-ahead's files in order; fixed once the thread runs
+  std::vector<Ahead> ahead_;  // the read-ahead's horses in the caller's order; fixed once the thread runs
   std::atomic<bool> stop_{false};
   std::mutex stateMutex_;
   std::condition_variable stateChanged_;

@@ -97,6 +97,8 @@ class PredictionBatch {
   // The lines the batch holds for the file (as read, with the lines merged since), as views into
   // the batch, valid until the next Merge or Write; false when the batch has not read the file.
   bool Lines(const fs::path& path, std::vector<std::string_view>& lines) const;
+  // Whether the batch has read the file (it then never reads it again).
+  bool Holds(const fs::path& path) const { return byPath_.contains(path.native()); }
 
   // Merges the lines of the day as WritePredictions writes them (files that cannot be read are
   // left out and reported in errors; nothing is written, so filesWritten stays 0). When record is

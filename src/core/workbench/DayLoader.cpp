@@ -312,8 +312,8 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, const fs::path& progDir, std::strin
     ui.ProgressBar(day.RaceCount, kProgressRaces);
   }
 
-  // The runners' past-run files are read on a second thread while payouts and odds are placed.
-  ReadAheadRunners(pastRuns, day);
+  // The runners' files are read on a second thread while payouts and odds are placed.
+  ReadAheadRunners(pastRuns, day, predictions);
 
   // Payouts, placed by race key (date, venue, race number).
   const RecordFile hr = RecordFile::Read(DataFilePath(progDir, SiblingFileName(raceFileName, "HR")), kRecLenHR);
