@@ -22,6 +22,11 @@ bool AllOf(std::string_view s, char c) {
 // One combination table: odds and popularity of `count` fixed entries.
 void ReadComboTable(std::string_view rec, RepeatPos odds, RepeatPos pop, int count, double* outOdds,
                     int* outPop) {
+  if (IsBlank(rec)) {  // no record (a race without odds): every field would read blank
+    std::fill(outOdds, outOdds + count, kOddsNone);
+    std::fill(outPop, outPop + count, 0);
+    return;
+  }
   for (int i = 0; i < count; ++i) {
     outOdds[i] = OddsFieldValue(Fld(rec, odds.At(i)));
     outPop[i] = IsOddsMarker(outOdds[i]) ? 0 : FldInt(rec, pop.At(i));

@@ -3,6 +3,7 @@
 // damaged files, one read per file, the win ranking hook).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -175,6 +176,38 @@ TEST(OddsTables, RealScratchedHorseAndCancelledBracket) {
   // Final win odds and the win payout agree (2.9 -> 290 yen).
   const int winner = FldInt(hr, kHR_Win.combo.At(0));
   EXPECT_EQ(static_cast<int>(out->WinOdds[winner - 1] * 100 + 0.5), FldInt(hr, kHR_Win.pay.At(0)));
+}
+
+// A race without odds: missing records, records of spaces and framed blank records all leave
+// every combination blank (-2.0) without a popularity, and every table the same.
+TEST(OddsTables, RaceWithoutOddsReadsBlankHoweverItsRecordsLook) {
+  const char* types[6] = {"O1", "O2", "O3", "O4", "O5", "O6"};
+  std::vector<std::string> missing(6), spaces, framed;
+  for (const char* t : types) {
+    spaces.emplace_back(static_cast<size_t>(RecordLength(t)), ' ');
+    framed.push_back(BlankRecord(t));
+  }
+  std::vector<std::unique_ptr<TOutData>> outs;
+  for (const auto* recs : {&missing, &spaces, &framed}) {
+    outs.push_back(std::make_unique<TOutData>());
+    BuildOddsTables(*outs.back(), 8, Views(*recs));
+  }
+  auto combos = [](const TOutData& o) {
+    return std::vector<std::pair<const double*, const int*>>{
+        {o.BracketOdds, o.BracketPopularity}, {o.QuinellaOdds, o.QuinellaPopularity},
+        {o.WideOdds, o.WidePopularity},       {o.ExactaOdds, o.ExactaPopularity},
+        {o.TrioOdds, o.TrioPopularity},       {o.TrifectaOdds, o.TrifectaPopularity}};
+  };
+  const int counts[6] = {kBracketCombos, kQuinellaCombos, kWideCombos, kExactaCombos, kTrioCombos, kTrifectaCombos};
+  for (const auto& out : outs) {
+    const auto tables = combos(*out);
+    for (size_t t = 0; t < tables.size(); ++t) {
+      SCOPED_TRACE(t);
+      EXPECT_TRUE(std::all_of(tables[t].first, tables[t].first + counts[t], [](double v) { return v == kOddsNone; }));
+      EXPECT_TRUE(std::all_of(tables[t].second, tables[t].second + counts[t], [](int p) { return p == 0; }));
+    }
+    for (int k = 0; k < 8; ++k) EXPECT_DOUBLE_EQ(out->WinOdds[k], kOddsNone);
+  }
 }
 
 TEST(OddsTables, RealSmallFieldWithoutBracketQuinella) {
