@@ -22,7 +22,7 @@ bool AllOf(std::string_view s, char c) {
 // One combination table: odds and popularity of `count` fixed entries.
 void ReadComboTable(std::string_view rec, RepeatPos odds, RepeatPos pop, int count, double* outOdds,
                     int* outPop) {
-  if (IsBlank(rec)) {  // no record (a race without odds): every field would read blank
+  if (IsBlankRecord(rec)) {  // no record (a race without odds): every field would read blank
     std::fill(outOdds, outOdds + count, kOddsNone);
     std::fill(outPop, outPop + count, 0);
     return;

@@ -1,6 +1,7 @@
 #pragma once
 // Fixed-width field reading: a field is the substring at a 1-based byte position and length.
 #include <string>
+#include <cstring>
 #include <string_view>
 
 namespace kv {
@@ -40,6 +41,11 @@ inline bool IsBlank(std::string_view s) {
   for (char c : s)
     if (c != ' ') return false;
   return true;
+}
+// The same for a long text such as a whole record: every byte compared with the next in one
+// library sweep instead of one by one.
+inline bool IsBlankRecord(std::string_view s) {
+  return s.empty() || (s[0] == ' ' && std::memcmp(s.data(), s.data() + 1, s.size() - 1) == 0);
 }
 
 // True when the text is not empty and only the digits 0-9.

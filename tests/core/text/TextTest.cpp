@@ -47,6 +47,19 @@ TEST(Field, IsDigitsWantsAtLeastOneAndOnlyHalfWidthDigits) {
   for (const auto& c : cases) EXPECT_EQ(IsDigits(c.text), c.digits) << c.text;
 }
 
+TEST(Field, IsBlankRecordAgreesWithIsBlank) {
+  const std::string longBlank(70000, ' ');
+  std::string longWithMark = longBlank;
+  longWithMark[69999] = 'x';
+  for (const std::string& s : {std::string(), std::string(" "), std::string("   "), std::string("x"), std::string("  x"),
+                               std::string("x  "), std::string("  \r\n"), longBlank, longWithMark}) {
+    SCOPED_TRACE(s.size());
+    EXPECT_EQ(IsBlankRecord(s), IsBlank(s));
+  }
+  EXPECT_TRUE(IsBlankRecord(longBlank));
+  EXPECT_FALSE(IsBlankRecord(longWithMark));
+}
+
 TEST(Field, PutFldPadsAndCuts) {
   std::string rec(6, '.');
   PutFld(rec, 2, 3, "ab");
