@@ -193,6 +193,7 @@ void BM_UnprocessedDaysFloor(benchmark::State& state) {
   }
   state.counters["files read"] = static_cast<double>(reads.size());
   state.counters["files written"] = static_cast<double>(predictions.size());
+  state.counters["bytes read"] = static_cast<double>(bytes);
 }
 
 }  // namespace

@@ -39,6 +39,37 @@ TEST(Files, JapaneseFileNamesAreWrittenListedAndReopened) {
   EXPECT_EQ(bytes, "batch\r\n");
 }
 
+// A batch large enough to be written on two threads: every result stays with its own file, in
+// both halves, failures included; the files hold their bytes and no temporary file is left.
+TEST(Files, LargeBatchKeepsEachResultWithItsFile) {
+  test::TempDir dir;
+  std::vector<FileWrite> writes;
+  for (int i = 0; i < 600; ++i) {
+    const fs::path folder = dir.path() / std::to_string(i % 7);
+    if (i % 97 != 5) fs::create_directories(folder);  // some targets' folders never exist
+    writes.push_back({(i % 97 == 5 ? dir.path() / "none" : folder) / ("f" + std::to_string(i)), "line " + std::to_string(i)});
+  }
+  ASSERT_TRUE(WriteFileAtomic(writes[1].path, "old"));
+  const std::vector<FileResult> results = WriteFilesAtomic(writes);
+  ASSERT_EQ(results.size(), writes.size());
+  size_t files = 0;
+  for (size_t i = 0; i < writes.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(static_cast<bool>(results[i]), i % 97 != 5);
+    std::string bytes;
+    if (results[i]) {
+      ASSERT_TRUE(ReadFile(writes[i].path, bytes));
+      EXPECT_EQ(bytes, writes[i].bytes);
+      ++files;
+    } else {
+      EXPECT_NE(results[i].error.find(PathToUtf8(dir.path() / "none")), std::string::npos);
+    }
+  }
+  size_t onDisk = 0;
+  for (const auto& e : fs::recursive_directory_iterator(dir.path())) onDisk += e.is_regular_file();
+  EXPECT_EQ(onDisk, files);
+}
+
 TEST(Files, StampTellsSizeAndAReplacedFile) {
   test::TempDir dir;
   const fs::path file = dir.path() / "a.txt";
