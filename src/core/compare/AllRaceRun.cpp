@@ -289,6 +289,7 @@ AllRaceRunResult RunAllRaces(RaceDayModel& day, const Settings& settings, UiPort
   // the thread that compares their race (or were read ahead by the day loader).
   const std::vector<std::string> ids = RunnerIds(day);
   cache.Expect(ids);
+  cache.EndReadAhead();  // a load's read-ahead hands lane 1 to the comparisons
   const bool merges = record == AllRaceRecord::Write && !settings.GetBool("ReadKako", "IgnoDate");
   std::string error;
   RaceComparisons comparisons(day, cache, ui, shared.threads, merges ? ids : std::vector<std::string>{});

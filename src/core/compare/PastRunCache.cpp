@@ -178,6 +178,18 @@ void PastRunCache::ReadAll() {
     if (TryClaim(a->entry->state)) Fill(*a->entry, a->id);
     if (a->predictions && TryClaim(a->entry->predictionState)) FillPredictions(*a->entry, a->id);
   }
+  // Then the parsing the second comparison thread would do, while the caller places what it
+  // read. Lane 1 is this thread's until EndReadAhead joins it.
+  constexpr size_t kLane = 1;
+  static_assert(kLane < kLanes);
+  for (auto a = ahead_.rbegin(); a != ahead_.rend(); ++a) {
+    if (stop_.load(std::memory_order_relaxed)) return;
+    Entry& entry = *a->entry;
+    WaitUntilRead(entry.state);
+    if (entry.parsed[kLane]) continue;
+    if (entry.file.ok()) entry.index[kLane] = std::make_unique<PastRunIndex>(Parse(entry.file, static_cast<int>(kLane)));
+    entry.parsed[kLane] = true;
+  }
 }
 
 void PastRunCache::Fill(Entry& entry, std::string_view horseId) {

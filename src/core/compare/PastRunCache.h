@@ -14,7 +14,9 @@
 // day loader places payouts and odds meanwhile) and then walks the horses from the first on.
 // Whichever thread comes to a file first reads it; the other waits for it. Going opposite ways,
 // the two meet once: walking the same way, the caller would catch up with the thread and wait
-// on nearly every file.
+// on nearly every file. With every file read, the thread goes on parsing them from the last back
+// in lane 1, the lane of the comparison thread that takes races from the last one back, until
+// EndReadAhead.
 //
 // A run may compare races on two threads at once: each thread parses and looks names up in a lane
 // of its own (its own name table, its own parsed copy of a file), so the threads share only the
@@ -104,6 +106,10 @@ class PastRunCache {
   // come to it first. Where no thread can be started, every file is read when asked for, as
   // without a read-ahead.
   void ReadAhead(const std::vector<std::string>& horseIds, const std::vector<bool>& withPredictions = {});
+
+  // Stops the read-ahead where it is and waits for its thread: lane 1 is then free for the
+  // caller's threads. Files it has not read are read when asked for.
+  void EndReadAhead() { StopReadAhead(); }
 
   // Makes the entries of these horses without reading anything yet (IDs that are not ten digits
   // are left out), so that threads may then ask for them together.
