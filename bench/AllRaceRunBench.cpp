@@ -18,6 +18,7 @@
 #include "compare/AllRaceRun.h"
 #include "workbench/DayLoader.h"
 #include "app/ProgramFolders.h"
+#include "compare/PastRunCache.h"
 #include "compare/PastRunFile.h"
 #include "compare/PredictionFile.h"
 #include "jvlink/DayFileStore.h"
@@ -133,7 +134,8 @@ std::vector<std::string> DayNamesNewestFirst(const World& w) {
 
 // Every simulated day loaded and analysed, oldest first, as the unprocessed-days run of the
 // command line does it: the prediction lines of all days kept in one batch and written at the
-// end. Each iteration starts without prediction files and processed-days lists.
+// end, the past-run files kept from day to day (kept_MiB: what the cache held at the end). Each
+// iteration starts without prediction files and processed-days lists.
 void BM_UnprocessedDaysRun(benchmark::State& state) {
   World& w = TheWorld();
   const Settings settings = LoadedSettings(w.folder.path(), false);
@@ -141,22 +143,26 @@ void BM_UnprocessedDaysRun(benchmark::State& state) {
   const std::vector<std::string> dayNames = DayNamesNewestFirst(w);
   auto day = std::make_unique<RaceDayModel>();
   int analysed = 0;
+  size_t keptBytes = 0;
   for (auto _ : state) {
     state.PauseTiming();
     RemovePredictions(w.folder.path());
     state.ResumeTiming();
     PredictionBatch batch(w.folder.path());
+    PastRunCache pastRuns(w.folder.path());
     std::vector<int> tickets;
     ProcessUnprocessedDays(dayNames, ui, [&](const std::string& name) {
       tickets.push_back(
-          LoadAndRunAllRaces(*day, name, settings, ui, {}, AllRaceRecord::Write, &batch).run.predictionTicket);
+          LoadAndRunAllRaces(*day, name, settings, ui, {}, AllRaceRecord::Write, &batch, &pastRuns).run.predictionTicket);
       return true;
     });
     const PredictionBatch::WriteOutcome written = batch.Write();
     analysed = 0;
     for (int t : tickets) analysed += t >= 0 && written.days[static_cast<size_t>(t)].written;
+    keptBytes = pastRuns.HeldBytes();
   }
   state.counters["days"] = analysed;
+  state.counters["kept_MiB"] = static_cast<double>(keptBytes) / (1 << 20);
 }
 
 // Its floor: reading every file the run reads (each day's race, entry and payout files and every

@@ -16,6 +16,7 @@
 #include "Cli.h"
 #include "TerminalPorts.h"
 #include "compare/AllRaceRun.h"
+#include "compare/PastRunCache.h"
 #include "compare/PredictionFile.h"
 #include "compare/UnprocessedDays.h"
 #include "model/RaceDayModel.h"
@@ -39,7 +40,7 @@ class MultiDayRun {
 
   void Run(const std::string& dayName) {
     const LoadedDayRun res =
-        LoadAndRunAllRaces(*day_, dayName, ctx_.program.settings, ui_, {}, AllRaceRecord::Write, &batch_);
+        LoadAndRunAllRaces(*day_, dayName, ctx_.program.settings, ui_, {}, AllRaceRecord::Write, &batch_, &pastRuns_);
     days_.push_back({dayName, res.Analysed() && !res.run.writeFailed, res.run.predictionTicket});
   }
 
@@ -71,6 +72,7 @@ class MultiDayRun {
   UiPort& ui_;
   std::unique_ptr<RaceDayModel> day_ = std::make_unique<RaceDayModel>();
   PredictionBatch batch_;
+  PastRunCache pastRuns_{ctx_.program.settings.ProgDir()};  // each past-run file read once for all the days
   std::vector<DayRun> days_;
 };
 

@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "bets/BetWindow.h"
 #include "bets/OccurrenceRates.h"
+#include "compare/PastRunCache.h"
 #include "jvlink/DayFileStore.h"
 #include "model/RaceDayModel.h"
 #include "text/Cp932.h"
@@ -118,6 +119,7 @@ BacktestRun RunBacktest(const BacktestOptions& options, Settings& settings, UiPo
 
   DayQuietUi quiet(ui);
   auto day = std::make_unique<RaceDayModel>();
+  PastRunCache pastRuns(prog);  // each past-run file read once for all the days (nothing is written)
   for (size_t i = 0; i < days.size(); ++i) {
     if (progress && !progress({static_cast<int>(i), static_cast<int>(days.size()), days[i]})) {
       run.cancelled = true;
@@ -132,7 +134,7 @@ BacktestRun RunBacktest(const BacktestOptions& options, Settings& settings, UiPo
                                         [&](int slot) { return HasPayout(*day, slot); });
           return !withoutResults;
         },
-        AllRaceRecord::InMemory);
+        AllRaceRecord::InMemory, nullptr, &pastRuns);
     if (withoutResults) {
       ++run.daysWithoutResults;
       continue;

@@ -120,6 +120,12 @@ PastRunIndex PastRunCache::Parse(const RecordFile& file, int lane) {
   return index;
 }
 
+std::unique_ptr<PastRunIndex> PastRunCache::ParseKept(const RecordFile& file, int lane) {
+  auto index = std::make_unique<PastRunIndex>(Parse(file, lane));
+  contentBytes_.fetch_add(IndexBytes(*index), std::memory_order_relaxed);
+  return index;
+}
+
 PastRunCache::~PastRunCache() { StopReadAhead(); }
 
 void PastRunCache::StopReadAhead() {
@@ -147,15 +153,26 @@ void PastRunCache::WaitUntilRead(std::atomic<int>& state) {
 }
 
 void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds, const std::vector<bool>& withPredictions) {
-  // A later call may only add entries: the running thread reads ahead_ and holds its pointers.
-  const bool start = !reader_.joinable() && !stop_.load(std::memory_order_relaxed) && ahead_.empty();
+  // While a thread runs a call may only add entries: the thread reads ahead_ and holds its pointers.
+  const bool start = !reader_.joinable();
+  if (start) {
+    ahead_.clear();
+    stop_.store(false, std::memory_order_relaxed);
+  }
   for (size_t i = 0; i < horseIds.size(); ++i) {
     const std::string& id = horseIds[i];
     if (!IsHorseId(id)) continue;
     const auto [it, added] = files_.try_emplace(id);
+    Entry& entry = it->second;
+    entry.lastDay = day_;
+    if (!start) continue;
+    const bool predictions = i >= withPredictions.size() || withPredictions[i];
+    // A file kept from an earlier day needs nothing more (the lane-1 parse included).
+    if (!added && entry.state.load(std::memory_order_acquire) == kRead && entry.parsed[kReadAheadLane] &&
+        (!predictions || entry.predictionState.load(std::memory_order_acquire) == kRead))
+      continue;
     // Map nodes stay where they are while the caller adds others: the thread keeps pointers.
-    if (added && start)
-      ahead_.push_back({&it->second, it->first, i >= withPredictions.size() || withPredictions[i]});
+    ahead_.push_back({&entry, it->first, predictions});
   }
   if (!start || ahead_.empty()) return;
   try {
@@ -167,7 +184,48 @@ void PastRunCache::ReadAhead(const std::vector<std::string>& horseIds, const std
 
 void PastRunCache::Expect(const std::vector<std::string>& horseIds) {
   for (const std::string& id : horseIds)
-    if (IsHorseId(id)) files_.try_emplace(id);
+    if (IsHorseId(id)) files_.try_emplace(id).first->second.lastDay = day_;
+}
+
+size_t PastRunCache::IndexBytes(const PastRunIndex& i) {
+  return sizeof(PastRunIndex) + i.races.capacity() * sizeof(PastRunRace) + i.places.capacity() * sizeof(PastRunPlace) +
+         (i.names.capacity() + i.starts.capacity()) * sizeof(int);
+}
+
+size_t PastRunCache::Entry::ContentBytes() const {
+  size_t n = file.Bytes().size() + predictions.Bytes().size();
+  for (const auto& i : index)
+    if (i) n += IndexBytes(*i);
+  return n;
+}
+
+void PastRunCache::ForgetPredictionFiles() {
+  StopReadAhead();
+  for (auto& [id, entry] : files_)
+    if (entry.predictionState.load(std::memory_order_acquire) == kRead) {
+      contentBytes_.fetch_sub(entry.predictions.Bytes().size(), std::memory_order_relaxed);
+      entry.predictions = RecordFile();
+      entry.predictionState.store(kUnread, std::memory_order_relaxed);
+    }
+}
+
+void PastRunCache::NextDay(size_t keepBytes) {
+  StopReadAhead();
+  ahead_.clear();
+  ++day_;
+  if (HeldBytes() <= keepBytes) return;
+  // Least recently expected first; the sort happens only when the cache has grown past the bound.
+  std::vector<std::pair<std::uint64_t, decltype(files_)::iterator>> byAge;
+  byAge.reserve(files_.size());
+  for (auto it = files_.begin(); it != files_.end(); ++it) byAge.emplace_back(it->second.lastDay, it);
+  std::sort(byAge.begin(), byAge.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  const size_t target = keepBytes / 4 * 3;
+  for (const auto& [lastDay, it] : byAge) {
+    if (HeldBytes() <= target) break;
+    contentBytes_.fetch_sub(it->second.ContentBytes(), std::memory_order_relaxed);
+    files_.erase(it);
+  }
+  recent_ = {};  // they may point at entries gone
 }
 
 void PastRunCache::ReadAll() {
@@ -179,15 +237,14 @@ void PastRunCache::ReadAll() {
     if (a->predictions && TryClaim(a->entry->predictionState)) FillPredictions(*a->entry, a->id);
   }
   // Then the parsing the second comparison thread would do, while the caller places what it
-  // read. Lane 1 is this thread's until EndReadAhead joins it.
-  constexpr size_t kLane = 1;
-  static_assert(kLane < kLanes);
+  // read. That lane is this thread's until EndReadAhead joins it.
+  constexpr size_t kLane = kReadAheadLane;
   for (auto a = ahead_.rbegin(); a != ahead_.rend(); ++a) {
     if (stop_.load(std::memory_order_relaxed)) return;
     Entry& entry = *a->entry;
     WaitUntilRead(entry.state);
     if (entry.parsed[kLane]) continue;
-    if (entry.file.ok()) entry.index[kLane] = std::make_unique<PastRunIndex>(Parse(entry.file, static_cast<int>(kLane)));
+    if (entry.file.ok()) entry.index[kLane] = ParseKept(entry.file, static_cast<int>(kLane));
     entry.parsed[kLane] = true;
   }
 }
@@ -195,12 +252,14 @@ void PastRunCache::ReadAll() {
 void PastRunCache::Fill(Entry& entry, std::string_view horseId) {
   const fs::path path = PastRunPathIn(pastRunFolder_, horseId);
   if (!path.empty()) entry.file = ReadPastRunRecords(path);
+  contentBytes_.fetch_add(entry.file.Bytes().size(), std::memory_order_relaxed);
   Publish(entry.state);
 }
 
 void PastRunCache::FillPredictions(Entry& entry, std::string_view horseId) {
   const fs::path path = PredictionPathIn(pastRunFolder_, horseId);
   if (!path.empty()) entry.predictions = ReadPredictionRecords(path);
+  contentBytes_.fetch_add(entry.predictions.Bytes().size(), std::memory_order_relaxed);
   Publish(entry.predictionState);
 }
 
@@ -256,7 +315,7 @@ const PastRunIndex* PastRunCache::Get(std::string_view horseId, std::string* err
   }
   Entry& entry = *found;
   if (!entry.parsed[l]) {
-    if (entry.file.ok()) entry.index[l] = std::make_unique<PastRunIndex>(Parse(entry.file, lane));
+    if (entry.file.ok()) entry.index[l] = ParseKept(entry.file, lane);
     entry.parsed[l] = true;
   }
   if (error && !entry.file.ok() && !entry.file.missing()) *error = entry.file.error();

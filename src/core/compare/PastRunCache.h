@@ -7,7 +7,8 @@
 // below — so a name test is an integer test) and indexes each file by opponent: for every name, the (line, entry)
 // places where it occurs among the first n field entries of a line, in file order.
 //
-// The files must not change during the run; make a new cache for the next run.
+// The files must not change during the run; make a new cache for the next run, or keep one over
+// the days of a run over many days (NextDay), which then reads each file once for all of them.
 //
 // A run that knows its horses up front hands them to ReadAhead: a second thread then reads their
 // past-run and prediction files from the last horse back while the caller does other work (the
@@ -100,16 +101,33 @@ class PastRunCache {
 
   // Starts reading the files of these horses, from the last back, on a second thread: each
   // horse's past-run file, then its prediction file unless withPredictions (when not empty) says
-  // no for it. IDs that are not ten digits or were asked for already are left out. At most one
-  // read-ahead per cache: a later call only makes the entries of IDs not seen yet. Get and File
+  // no for it. IDs that are not ten digits or whose files were read already are left out. While
+  // a read-ahead runs, a later call only makes the entries of IDs not seen yet. Get and File
   // wait for a file the thread has taken and not finished, and read a file themselves when they
   // come to it first. Where no thread can be started, every file is read when asked for, as
   // without a read-ahead.
   void ReadAhead(const std::vector<std::string>& horseIds, const std::vector<bool>& withPredictions = {});
 
   // Stops the read-ahead where it is and waits for its thread: lane 1 is then free for the
-  // caller's threads. Files it has not read are read when asked for.
+  // caller's threads. Files it has not read are read when asked for. A later ReadAhead starts
+  // a new one.
   void EndReadAhead() { StopReadAhead(); }
+
+  // A cache kept over the days of a run over many days reads and parses each file once for all
+  // of them. The files must not change meanwhile (the run holds the program folder; prediction
+  // files change only through the run's batch, which is asked before the cache). Called before
+  // each day: ends a read-ahead still running and, when the cache holds more than keepBytes
+  // (files read and their parsed indexes), forgets the horses asked for least recently until
+  // it holds at most three quarters of that. What is forgotten is read again when asked for.
+  static constexpr size_t kKeepBytes = size_t{256} << 20;
+  void NextDay(size_t keepBytes = kKeepBytes);
+  // Forgets every prediction file read so far (read again when asked for): after the run's batch
+  // was written, the copies are older than the files.
+  void ForgetPredictionFiles();
+  // What the files and parsed indexes the cache holds take, in bytes (an estimate).
+  size_t HeldBytes() const { return contentBytes_.load(std::memory_order_relaxed) + files_.size() * kEntryBytes; }
+  // The horses whose files the cache holds (read or still to be read).
+  size_t HeldHorses() const { return files_.size(); }
 
   // Makes the entries of these horses without reading anything yet (IDs that are not ten digits
   // are left out), so that threads may then ask for them together.
@@ -129,7 +147,8 @@ class PastRunCache {
   // The prediction file of a horse as read (framing checked): read at most once per cache (by the
   // read-ahead after all past-run files), so that the day loader's marks and the merge of the
   // day's lines share one read. Once the run has written the day's lines these copies are old:
-  // the next run makes a new cache. nullptr when the ID is not ten digits.
+  // the next run makes a new cache (or forgets them, ForgetPredictionFiles). nullptr when the ID
+  // is not ten digits.
   const RecordFile* PredictionFile(std::string_view horseId);
 
   // The id of an 18-byte name in a lane: kBlankName for blanks, kUnknownName when no file parsed
@@ -158,7 +177,11 @@ class PastRunCache {
     std::array<std::unique_ptr<PastRunIndex>, kLanes> index;
     std::atomic<int> predictionState{kUnread};  // guards predictions the same way
     RecordFile predictions;
+    std::uint64_t lastDay = 0;  // the day (NextDay count) its horse was last expected on
+    size_t ContentBytes() const;  // the files and indexes it holds
   };
+  static size_t IndexBytes(const PastRunIndex& index);
+  static constexpr size_t kEntryBytes = sizeof(Entry) + sizeof(std::string) + 4 * sizeof(void*);  // with its map node
   // Horse IDs are looked up by their bytes, without making a string.
   struct IdHash {
     using is_transparent = void;
@@ -194,7 +217,13 @@ class PastRunCache {
     std::vector<size_t> starts_{0};  // name n is bytes_[starts_[n], starts_[n + 1])
     std::vector<SlotEntry> slots_;   // size a power of two
   };
+  // The lane the read-ahead parses in once every file is read: that of the comparison thread
+  // that takes races from the last one back.
+  static constexpr size_t kReadAheadLane = 1;
+  static_assert(kReadAheadLane < kLanes);
   Entry& Read(std::string_view horseId);
+  // Parse, for an entry: what the index takes is counted in contentBytes_.
+  std::unique_ptr<PastRunIndex> ParseKept(const RecordFile& file, int lane);
   // Reads the file of an entry this thread has moved to kReading, then marks it kRead.
   void Fill(Entry& entry, std::string_view horseId);
   void FillPredictions(Entry& entry, std::string_view horseId);
@@ -221,7 +250,9 @@ class PastRunCache {
     std::string_view id;  // the key of its node in files_
     bool predictions;     // its prediction file read too
   };
-  std::vector<Ahead> ahead_;  // the read-ahead's horses in the caller's order; fixed once the thread runs
+  std::vector<Ahead> ahead_;  // the read-ahead's horses in the caller's order; fixed while the thread runs
+  std::uint64_t day_ = 0;     // NextDay calls so far
+  std::atomic<size_t> contentBytes_{0};  // the ContentBytes of every entry, kept as files are read and parsed
   std::atomic<bool> stop_{false};
   std::mutex stateMutex_;
   std::condition_variable stateChanged_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 #include "app/DamagedFiles.h"
@@ -404,9 +405,19 @@ DayLoadResult LoadRaceDay(RaceDayModel& day, std::string_view dayName, const Set
 
 LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
                                 const std::function<bool(const DayLoadResult&)>& proceed, AllRaceRecord record,
-                                PredictionBatch* predictions) {
+                                PredictionBatch* predictions, PastRunCache* keptPastRuns) {
   LoadedDayRun res;
-  PastRunCache pastRuns(settings.ProgDir());  // read once for the load and the comparisons
+  // Each file is read once for the load and the comparisons, and with a cache kept over many
+  // days once for all of them; only a run whose writes wait in its batch may keep one (a day's
+  // prediction files are otherwise rewritten under the cache).
+  std::optional<PastRunCache> own;
+  const bool keep = keptPastRuns && (predictions || record == AllRaceRecord::InMemory);
+  if (keep) {
+    keptPastRuns->NextDay();
+    // A batch with no day in it was just made or written: prediction files kept since are old.
+    if (predictions && predictions->days() == 0) keptPastRuns->ForgetPredictionFiles();
+  }
+  PastRunCache& pastRuns = keep ? *keptPastRuns : own.emplace(settings.ProgDir());
   res.load = LoadRaceDay(day, settings.ProgDir(), dayName, DayLoadOptions::From(settings), ui, pastRuns, predictions);
   if (!res.load.loaded || (proceed && !proceed(res.load))) return res;
   res.run = RunAllRaces(day, settings, ui, {}, record, AllRaceRunShared{&pastRuns, predictions});

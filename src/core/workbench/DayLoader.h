@@ -119,9 +119,13 @@ LoadedDayRun LoadDayAsWorkbench(RaceDayModel& day, std::string_view dayName, con
 // record: whether the run writes the prediction files and the processed-days list
 // (AllRaceRecord::InMemory: compared and ranked only). predictions, when given, is the batch of
 // a run over many days: the loader reads the prediction lines it holds and the run adds the
-// day's lines to it (written by the batch's Write).
+// day's lines to it (written by the batch's Write). pastRuns, when given, is the past-run cache
+// of a run over many days, kept from day to day (PastRunCache::NextDay) so that a horse's file
+// is read and parsed once for all the days it runs on; it is used only when nothing but the
+// batch writes (with predictions, or with AllRaceRecord::InMemory).
 LoadedDayRun LoadAndRunAllRaces(RaceDayModel& day, std::string_view dayName, const Settings& settings, UiPort& ui,
                                 const std::function<bool(const DayLoadResult&)>& proceed = {},
-                                AllRaceRecord record = AllRaceRecord::Write, PredictionBatch* predictions = nullptr);
+                                AllRaceRecord record = AllRaceRecord::Write, PredictionBatch* predictions = nullptr,
+                                PastRunCache* pastRuns = nullptr);
 
 }  // namespace kv

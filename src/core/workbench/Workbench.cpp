@@ -241,8 +241,11 @@ void Workbench::LoadDay(std::string_view dayName) {
   analysisVisible_ = false;
   Notify(&WorkbenchView::RaceChanged);
 
-  // One read of each past-run file for the load and the all-race run that follows it.
-  PastRunCache pastRuns(progDir_);
+  // One read of each past-run file for the load and the all-race run that follows it; in the
+  // unprocessed-days run one for all its days (its lines wait in its batch meanwhile).
+  std::optional<PastRunCache> ownPastRuns;
+  if (unprocessedPastRuns_) unprocessedPastRuns_->NextDay();
+  PastRunCache& pastRuns = unprocessedPastRuns_ ? *unprocessedPastRuns_ : ownPastRuns.emplace(progDir_);
   const DayLoadResult res = LoadRaceDay(day, progDir_, dayName_, DayLoadOptions::From(settings_), ui_, pastRuns,
                                         unprocessedBatch_);
   raceList_ = res.raceList;
@@ -331,13 +334,16 @@ void Workbench::ProcessUnprocessed(const std::vector<std::string>& days) {
     return;
   }
   PredictionBatch batch(progDir_);
+  PastRunCache pastRuns(progDir_);
   unprocessedBatch_ = &batch;
+  unprocessedPastRuns_ = &pastRuns;
   HeldInfoUi held(ui_);  // the closing message waits for the write
   ProcessUnprocessedDays(days, held, [this](const std::string& dayName) {
     LoadDay(dayName);
     return !raceList_.empty();
   });
   unprocessedBatch_ = nullptr;
+  unprocessedPastRuns_ = nullptr;
   const PredictionBatch::WriteOutcome written = batch.Write();
   if (!written.errors.empty()) {
     std::string text = J("予想ファイルを書き込めませんでした。");

@@ -263,6 +263,7 @@ class Workbench {
   // The batch of the unprocessed-days run while it goes on: the loads read the lines it holds,
   // the runs add theirs, and it is written once at the end (under the folder lock it holds).
   PredictionBatch* unprocessedBatch_ = nullptr;
+  PastRunCache* unprocessedPastRuns_ = nullptr;  // the past-run files, kept from day to day of that run
   UiPort& ui_;
   Clock& clock_;
   JVLink& jv_;

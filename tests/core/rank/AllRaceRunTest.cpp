@@ -454,10 +454,11 @@ TEST(AllRaceRunSimulated, LoadAndRunStopsWhereTheLoadOrTheCallerStops) {
   EXPECT_EQ(day->RaceAnalysis(res.load.raceSlots[0]).Compared, 1);
 }
 
-// A run over many days through one prediction batch: nothing reaches the disk before Write, each
-// day's load sees the lines of the days before it (the conformity marks come out as when every
-// day is written at once), Write gives the files and processed-days lists of day-by-day runs,
-// and a file whose bytes would not change is not written again.
+// A run over many days through one prediction batch, with the past-run files kept from day to
+// day: nothing reaches the disk before Write, each day's load sees the lines of the days before
+// it (the conformity marks come out as when every day is written at once), Write gives the files
+// and processed-days lists of day-by-day runs, and a file whose bytes would not change is not
+// written again (the prediction files the cache kept from before the Write are not used).
 TEST(AllRaceRunSimulated, ManyDaysThroughOneBatchGiveWhatDayByDayRunsGive) {
   // A world old enough for rankings; its last days are run.
   constexpr int kWorldDays = 40, kDays = 5;
@@ -473,12 +474,13 @@ TEST(AllRaceRunSimulated, ManyDaysThroughOneBatchGiveWhatDayByDayRunsGive) {
   const auto treeBefore = FileTree(batched.path());
 
   PredictionBatch batch(batched.path());
+  PastRunCache kept(batched.path());
   std::vector<int> tickets;
   int marks = 0;
   for (const SimulatedDay& d : days) {
     const std::string name = d.raceFileName.substr(0, 14);
     ASSERT_TRUE(LoadAndRunAllRaces(*dayA, name, settingsA, ui).Recorded());
-    const LoadedDayRun b = LoadAndRunAllRaces(*dayB, name, settingsB, ui, {}, AllRaceRecord::Write, &batch);
+    const LoadedDayRun b = LoadAndRunAllRaces(*dayB, name, settingsB, ui, {}, AllRaceRecord::Write, &batch, &kept);
     ASSERT_TRUE(b.Analysed());
     EXPECT_FALSE(b.run.writeFailed);
     EXPECT_FALSE(b.run.predictionsWritten);
@@ -506,7 +508,8 @@ TEST(AllRaceRunSimulated, ManyDaysThroughOneBatchGiveWhatDayByDayRunsGive) {
 
   // The last day again: its lines are what the files hold, so nothing is written.
   const LoadedDayRun again =
-      LoadAndRunAllRaces(*dayB, days.back().raceFileName.substr(0, 14), settingsB, ui, {}, AllRaceRecord::Write, &batch);
+      LoadAndRunAllRaces(*dayB, days.back().raceFileName.substr(0, 14), settingsB, ui, {}, AllRaceRecord::Write, &batch,
+                         &kept);
   ASSERT_TRUE(again.Analysed());
   const PredictionBatch::WriteOutcome none = batch.Write();
   EXPECT_EQ(none.filesWritten, 0);
