@@ -194,8 +194,7 @@ RaceDayModel::RaceDayModel()
       raceAnalysis_(std::make_unique<std::array<TRaceAnalysis, kMaxRaces>>()),
       outData_(std::make_unique<std::array<TOutData, kMaxRaces>>()),
       pastRunMarks_(static_cast<size_t>(kMaxRaces) * kMaxRunners * kMaxPastRuns, 0) {
-  for (auto& o : *outData_) {
-    ClearOddsTables(o);
+  for (auto& o : *outData_) {  // the odds tables are cleared by Reset
     Fill(o.Axis1Flags, 0);
     Fill(o.Axis2Flags, 0);
     Fill(o.PartnerFlags, 0);
