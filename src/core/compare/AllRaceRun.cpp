@@ -256,7 +256,7 @@ void ReadAheadRunners(PastRunCache& pastRuns, const RaceDayModel& day, const Pre
   std::vector<bool> withPredictions;
   if (batch) {
     withPredictions.reserve(ids.size());
-    for (const std::string& id : ids) withPredictions.push_back(!batch->Holds(PredictionPathIn(pastRuns.pastRunFolder(), id)));
+    for (const std::string& id : ids) withPredictions.push_back(!batch->Holds(id));
   }
   pastRuns.ReadAhead(ids, withPredictions);
 }

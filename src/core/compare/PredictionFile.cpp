@@ -157,18 +157,23 @@ PredictionWriteResult WritePredictions(const RaceDayModel& day, const fs::path& 
   return res;
 }
 
-void PredictionBatch::File::MergedLines(std::vector<std::string_view>& lines) const {
-  lines.clear();
-  lines.reserve(original.size() / kRecLenPrediction + added.size());
+void PredictionBatch::File::TakeOriginalLines() {
+  merged.clear();
+  merged.reserve(original.size() / kRecLenPrediction);
   for (size_t at = 0; at + kRecLenPrediction <= original.size(); at += kRecLenPrediction)
-    lines.push_back(std::string_view(original).substr(at, kLineLenPrediction));
-  for (const std::string& line : added) MergePastRunLine(lines, line);
+    merged.push_back(std::string_view(original).substr(at, kLineLenPrediction));
 }
 
-bool PredictionBatch::Lines(const fs::path& path, std::vector<std::string_view>& lines) const {
-  auto it = byPath_.find(path.native());
-  if (it == byPath_.end()) return false;
-  files_[it->second].MergedLines(lines);
+void PredictionBatch::File::Add(std::string line) {
+  added.push_back(std::move(line));
+  MergePastRunLine(merged, added.back());
+}
+
+bool PredictionBatch::Lines(std::string_view horseId, std::vector<std::string_view>& lines) const {
+  auto it = byHorse_.find(horseId);
+  if (it == byHorse_.end()) return false;
+  const std::vector<std::string_view>& merged = files_[it->second].merged;
+  lines.assign(merged.begin(), merged.end());
   return true;
 }
 
@@ -186,15 +191,15 @@ PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool recor
     for (int k = 0; k < n; ++k) {
       const std::string_view id = Fld(day.Entry(r, k), kSE_HorseId);
       if (IsBlank(id)) continue;
-      const fs::path path = PredictionPathIn(pastRunFolder_, id);
-      if (path.empty()) continue;  // not a horse ID: it never becomes a path
-      if (auto f = failed_.find(path.native()); f != failed_.end()) {
+      if (auto f = failed_.find(id); f != failed_.end()) {
         // Told once per day, as a run of the day alone tells it.
         if (std::find(res.errors.begin(), res.errors.end(), f->second) == res.errors.end()) res.errors.push_back(f->second);
         continue;
       }
-      auto [it, added] = byPath_.try_emplace(path.native(), files_.size());
-      if (added) {
+      auto it = byHorse_.find(id);
+      if (it == byHorse_.end()) {
+        const fs::path path = PredictionPathIn(pastRunFolder_, id);
+        if (path.empty()) continue;  // not a horse ID: it never becomes a path
         File file;
         file.path = path;
         std::string error;
@@ -209,15 +214,16 @@ PredictionWriteResult PredictionBatch::Merge(const RaceDayModel& day, bool recor
         if (!error.empty() || !folder) {
           const std::string message = ToCp932(error.empty() ? folder.error : error);
           res.errors.push_back(message);
-          failed_.emplace(path.native(), message);
-          byPath_.erase(it);
+          failed_.emplace(std::string(id), message);
           continue;
         }
         file.original = std::string(read.Bytes());  // the lines as they stand on disk
         files_.push_back(std::move(file));
+        files_.back().TakeOriginalLines();  // in its place: the views stay valid
+        it = byHorse_.emplace(std::string(id), files_.size() - 1).first;
       }
       touched.push_back(it->second);
-      files_[it->second].added.push_back(PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
+      files_[it->second].Add(PredictionLine(RaceKey(ra), day.RaceAnalysis(r), k));
     }
   }
   std::sort(res.dayNames.begin(), res.dayNames.end());
@@ -236,10 +242,8 @@ PredictionBatch::WriteOutcome PredictionBatch::Write() {
   WriteOutcome out;
   std::vector<FileWrite> writes;
   std::vector<size_t> owners;
-  std::vector<std::string_view> lines;
   for (size_t i = 0; i < files_.size(); ++i) {
-    files_[i].MergedLines(lines);
-    std::string bytes = LineBytes(lines);
+    std::string bytes = LineBytes(files_[i].merged);
     if (bytes == files_[i].original) continue;  // the file already holds these bytes
     writes.push_back({files_[i].path, std::move(bytes)});
     owners.push_back(i);
@@ -270,7 +274,7 @@ PredictionBatch::WriteOutcome PredictionBatch::Write() {
     if (!r) out.errors.push_back(ToCp932(r.error));
   }
   files_.clear();
-  byPath_.clear();
+  byHorse_.clear();
   failed_.clear();
   folders_.clear();
   days_.clear();

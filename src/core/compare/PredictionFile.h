@@ -12,6 +12,7 @@
 //
 // The day loader matches a past-run line to a prediction line by their first 10 bytes (date and
 // venue) and reads the mark at 47-48: rank 1 or 2 by point win rate.
+#include <deque>
 #include <map>
 #include <string>
 #include <string_view>
@@ -94,11 +95,12 @@ class PredictionBatch {
  public:
   explicit PredictionBatch(fs::path programFolder) : programFolder_(std::move(programFolder)) {}
 
-  // The lines the batch holds for the file (as read, with the lines merged since), as views into
-  // the batch, valid until the next Merge or Write; false when the batch has not read the file.
-  bool Lines(const fs::path& path, std::vector<std::string_view>& lines) const;
-  // Whether the batch has read the file (it then never reads it again).
-  bool Holds(const fs::path& path) const { return byPath_.contains(path.native()); }
+  // The lines the batch holds for a horse's prediction file (as read, with the lines merged
+  // since), as views into the batch, valid until the next Write; false when the batch has not
+  // read the file. Keyed by the horse ID: a run asks for every runner of every day.
+  bool Lines(std::string_view horseId, std::vector<std::string_view>& lines) const;
+  // Whether the batch has read the horse's prediction file (it then never reads it again).
+  bool Holds(std::string_view horseId) const { return byHorse_.find(horseId) != byHorse_.end(); }
 
   // Merges the lines of the day as WritePredictions writes them (files that cannot be read are
   // left out and reported in errors; nothing is written, so filesWritten stays 0). When record is
@@ -125,12 +127,16 @@ class PredictionBatch {
   size_t days() const { return days_.size(); }
 
  private:
+  // A file never moves once made (files_ is a deque), so the views of merged stay valid.
   struct File {
     fs::path path;
-    std::string original;            // the bytes on disk when read: whole 52-byte records
-    std::vector<std::string> added;  // the lines merged since, in order
-    // The lines of the file now: the original ones with every added line merged in turn.
-    void MergedLines(std::vector<std::string_view>& lines) const;
+    std::string original;           // the bytes on disk when read: whole 52-byte records
+    std::deque<std::string> added;  // the lines merged since, in order (a deque: they never move)
+    // The lines of the file now: the original ones with every added line merged in turn, kept
+    // as each line is added (a horse met on many days is asked for its lines on every one).
+    std::vector<std::string_view> merged;
+    void TakeOriginalLines();
+    void Add(std::string line);
   };
   struct Day {
     std::vector<std::string> dayNames;
@@ -141,10 +147,16 @@ class PredictionBatch {
   fs::path programFolder_;
   fs::path pastRunFolder_ = PastRunFolder(programFolder_);  // looked up once per batch
   std::unordered_set<fs::path::string_type> folders_;       // folders known to exist
-  std::vector<File> files_;
-  // Keyed by the path's own text: every path of the batch is built the same way.
-  std::unordered_map<fs::path::string_type, size_t> byPath_;
-  std::unordered_map<fs::path::string_type, std::string> failed_;  // files that could not be read: the error (CP932)
+  std::deque<File> files_;
+  // Keyed by horse ID, looked up by its bytes without making a string.
+  struct IdHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  template <class T>
+  using ByHorse = std::unordered_map<std::string, T, IdHash, std::equal_to<>>;
+  ByHorse<size_t> byHorse_;         // index into files_
+  ByHorse<std::string> failed_;     // files that could not be read: the error (CP932)
   std::vector<Day> days_;
 };
 

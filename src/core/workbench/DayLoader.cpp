@@ -140,9 +140,8 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
       ui.Status(kak.error());
     }
     if (kak.ok()) {
-      // The path is made only for a batch, which keys its lines by it.
       thread_local std::vector<std::string_view> batchLines;
-      const bool pending = batch && batch->Lines(PredictionPathIn(pastRuns.pastRunFolder(), id), batchLines);
+      const bool pending = batch && batch->Lines(id, batchLines);
       static const RecordFile kNone;
       const RecordFile& predictions = pending ? kNone : *pastRuns.PredictionFile(id);
       if (!pending) {
