@@ -86,17 +86,28 @@ class PredictionMarks {
     for (size_t i = m; i-- > 0;) {
       std::string_view line = lineAt(i);
       if (!window.Contains(FldInt(line, kYosDate))) continue;
-      marks_.emplace(line.substr(yos::kMatch - 1, yos::kMatchLen), FldInt(line, kYosRank));  // the first one stays
+      marks_.push_back({line.substr(yos::kMatch - 1, yos::kMatchLen), i, FldInt(line, kYosRank)});
     }
+    // By key; of the lines with the same key the first one met (the one nearest the end) stays.
+    std::sort(marks_.begin(), marks_.end(),
+              [](const Mark& a, const Mark& b) { return a.key != b.key ? a.key < b.key : a.line > b.line; });
+    marks_.erase(std::unique(marks_.begin(), marks_.end(), [](const Mark& a, const Mark& b) { return a.key == b.key; }),
+                 marks_.end());
   }
   // The rank of the line matching the past run, or 0 when there is none.
   int RankFor(std::string_view pastRun) const {
-    auto it = marks_.find(pastRun.substr(yos::kMatch - 1, yos::kMatchLen));
-    return it == marks_.end() ? 0 : it->second;
+    const std::string_view key = pastRun.substr(yos::kMatch - 1, yos::kMatchLen);
+    auto it = std::lower_bound(marks_.begin(), marks_.end(), key, [](const Mark& m, std::string_view k) { return m.key < k; });
+    return it != marks_.end() && it->key == key ? it->rank : 0;
   }
 
  private:
-  std::unordered_map<std::string_view, int> marks_;  // views into the RecordFile being read
+  struct Mark {
+    std::string_view key;  // a view into the lines being read
+    size_t line;
+    int rank;
+  };
+  std::vector<Mark> marks_;  // sorted by key, one per key: a few dozen at most, no node per line
 };
 
 // The day's open entry files by venue, each read once per load.
@@ -150,7 +161,7 @@ void LoadRunnerPastRuns(RaceDayModel& day, int r, int k, const PastRunWindow& wi
           ui.Status(predictions.error());
         }
       }
-      PredictionMarks marks;
+      thread_local PredictionMarks marks;  // its list is kept from runner to runner
       if (pending)
         marks.Read(batchLines, window);
       else if (predictions.ok())
