@@ -166,8 +166,10 @@ void BM_AnalyseProcessWriting(benchmark::State& state) {
   Counters(state);
 }
 
-// Its floor: cat of the files that are there, then the same prediction files written plainly.
-void BM_CatAndWriteSameFiles(benchmark::State& state) {
+// cat of the day's files but its prediction files (which the writing run finds missing), then
+// the day's prediction files written by write; each round starts without them.
+template <class Write>
+void CatThenWrite(benchmark::State& state, Write&& write) {
   World& w = TheWorld();
   const auto predictions = DayPredictions(w);
   std::vector<std::string> args = {"/bin/cat"};
@@ -178,32 +180,29 @@ void BM_CatAndWriteSameFiles(benchmark::State& state) {
     for (const auto& [path, bytes] : predictions) fs::remove(path);
     state.ResumeTiming();
     if (RunChild(args).exitStatus != 0) state.SkipWithError("cat failed");
-    for (const auto& [path, bytes] : predictions)
-      std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    write(predictions);
   }
   Counters(state);
+}
+
+// Its floor: cat of the files that are there, then the same prediction files written plainly.
+void BM_CatAndWriteSameFiles(benchmark::State& state) {
+  CatThenWrite(state, [](const std::vector<std::pair<fs::path, std::string>>& predictions) {
+    for (const auto& [path, bytes] : predictions)
+      std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  });
 }
 
 // The same floor with the safety the run gives its files: the prediction files replaced as the
 // run replaces them (WriteFilesAtomic: temporary files, one flush of the file system, the renames,
 // a second flush), in this process after the cat.
 void BM_CatAndWriteSameFilesAtomically(benchmark::State& state) {
-  World& w = TheWorld();
-  const auto predictions = DayPredictions(w);
   std::vector<FileWrite> writes;
-  for (const auto& [path, bytes] : predictions) writes.push_back({path, bytes});
-  std::vector<std::string> args = {"/bin/cat"};
-  for (const fs::path& p : w.files)
-    if (p.extension() != ".yos") args.push_back(p.string());
-  for (auto _ : state) {
-    state.PauseTiming();
-    for (const auto& [path, bytes] : predictions) fs::remove(path);
-    state.ResumeTiming();
-    if (RunChild(args).exitStatus != 0) state.SkipWithError("cat failed");
+  for (const auto& [path, bytes] : DayPredictions(TheWorld())) writes.push_back({path, bytes});
+  CatThenWrite(state, [&](const std::vector<std::pair<fs::path, std::string>>&) {
     for (const FileResult& r : WriteFilesAtomic(writes))
       if (!r) state.SkipWithError("a write failed");
-  }
-  Counters(state);
+  });
 }
 
 }  // namespace
