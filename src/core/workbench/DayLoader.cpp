@@ -4,7 +4,6 @@
 #include <climits>
 #include <map>
 #include <optional>
-#include <unordered_map>
 
 #include "app/DamagedFiles.h"
 #include "app/Settings.h"
